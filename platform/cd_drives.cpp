@@ -1,0 +1,1 @@
+#include "platform/cd_drives.h"
