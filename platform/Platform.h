@@ -51,6 +51,9 @@ public:
     // The type of the drive named by a root such as "D:": DRIVE_CDROM for a CD-ROM drive, DRIVE_NO_ROOT_DIR for
     // every name that is not one.
     virtual int getDriveType(const QString& root) = 0;
+    // What stands behind a CD drive name: the device ("/dev/sr0") or the disc image's .cue file; empty when
+    // the name is no CD drive.
+    virtual QString cdDevicePath(const QString& root) = 0;
 };
 
 // The per-user settings store of application "Dawnbell": sections of keys, every value a text.
