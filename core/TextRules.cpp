@@ -1,1 +1,175 @@
 #include "core/TextRules.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Length of the decimal number at the start of `text` (sign, digits, fraction), 0 when there is none.
+qsizetype LeadingNumberLength(const QString& text)
+{
+    qsizetype i = 0;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    qsizetype digits = 0;
+    while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
+        ++i;
+        ++digits;
+    }
+    if (i < text.size() && text[i] == u'.') {
+        qsizetype j = i + 1;
+        qsizetype fraction = 0;
+        while (j < text.size() && text[j].isDigit() && text[j].unicode() < 128) {
+            ++j;
+            ++fraction;
+        }
+        if (fraction > 0 || digits > 0) {
+            i = j;
+            digits += fraction;
+        }
+    }
+    return digits > 0 ? i : 0;
+}
+
+int Mod(int value, int modulus)
+{
+    const int r = value % modulus;
+    return r < 0 ? r + modulus : r;
+}
+
+}  // namespace
+
+double NumericValue(const QString& text)
+{
+    QString compact;
+    compact.reserve(text.size());
+    for (const QChar c : text) {
+        if (c != u' ' && c != u'\t' && c != u'\n')
+            compact.append(c);
+    }
+    const qsizetype length = LeadingNumberLength(compact);
+    if (length == 0)
+        return 0.0;
+    bool ok = false;
+    const double value = compact.left(length).toDouble(&ok);
+    return ok && std::isfinite(value) ? value : 0.0;
+}
+
+int64_t RoundHalfEven(double value)
+{
+    if (!std::isfinite(value))
+        return 0;
+    if (value >= 9.2e18)
+        return std::numeric_limits<int64_t>::max();
+    if (value <= -9.2e18)
+        return std::numeric_limits<int64_t>::min();
+    const double lower = std::floor(value);
+    const double difference = value - lower;
+    auto whole = static_cast<int64_t>(lower);
+    if (difference > 0.5 || (difference == 0.5 && (whole % 2 != 0)))
+        ++whole;
+    return whole;
+}
+
+std::optional<double> ParseDecimal(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || LeadingNumberLength(trimmed) != trimmed.size())
+        return std::nullopt;
+    bool ok = false;
+    const double value = trimmed.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int64_t> ParseWholeNumber(const QString& text, int64_t minimum, int64_t maximum)
+{
+    const std::optional<double> value = ParseDecimal(text);
+    if (!value || std::fabs(*value) > 1e15)
+        return std::nullopt;
+    const int64_t whole = RoundHalfEven(*value);
+    if (whole < minimum || whole > maximum)
+        return std::nullopt;
+    return whole;
+}
+
+QString TimeText(const QTime& time)
+{
+    int hour = time.hour() % 12;
+    if (hour == 0)
+        hour = 12;
+    return QStringLiteral("%1:%2:%3 %4")
+        .arg(hour)
+        .arg(time.minute(), 2, 10, QLatin1Char('0'))
+        .arg(time.second(), 2, 10, QLatin1Char('0'))
+        .arg(time.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM"));
+}
+
+QTime ParseTimeText(const QString& text)
+{
+    // h:mm:ss AM, with a one- or two-digit hour from 1 to 12.
+    const qsizetype firstColon = text.indexOf(u':');
+    if (firstColon < 1 || firstColon > 2 || text.size() != firstColon + 9)
+        return {};
+    if (text[firstColon + 3] != u':' || text[firstColon + 6] != u' ')
+        return {};
+    const QString mark = text.right(2);
+    if (mark != QLatin1String("AM") && mark != QLatin1String("PM"))
+        return {};
+    bool okHour = false, okMinute = false, okSecond = false;
+    const int hour = text.left(firstColon).toInt(&okHour);
+    const int minute = text.mid(firstColon + 1, 2).toInt(&okMinute);
+    const int second = text.mid(firstColon + 4, 2).toInt(&okSecond);
+    if (!okHour || !okMinute || !okSecond || text[0] == u'0' || hour < 1 || hour > 12 || minute > 59 ||
+        second > 59 || !text[firstColon + 1].isDigit() || !text[firstColon + 4].isDigit())
+        return {};
+    int hour24 = hour % 12;
+    if (mark == QLatin1String("PM"))
+        hour24 += 12;
+    return QTime(hour24, minute, second);
+}
+
+namespace {
+
+// Seconds since midnight of a time text, read field by field: the hour before the first ":", the minutes
+// before the second, the seconds before the blank, then the AM/PM mark. Fields that are no numbers read 0.
+int SecondsOfDay(const QString& text)
+{
+    const qsizetype c1 = text.indexOf(u':');
+    const qsizetype c2 = c1 < 0 ? -1 : text.indexOf(u':', c1 + 1);
+    const qsizetype blank = c2 < 0 ? -1 : text.indexOf(u' ', c2 + 1);
+    const auto field = [](const QString& part) {
+        return static_cast<int>(RoundHalfEven(NumericValue(part)) % 1000);
+    };
+    int hour = field(c1 < 0 ? text : text.left(c1));
+    const int minute = c1 < 0 ? 0 : field(text.mid(c1 + 1, c2 < 0 ? -1 : c2 - c1 - 1));
+    const int second = c2 < 0 ? 0 : field(text.mid(c2 + 1, blank < 0 ? -1 : blank - c2 - 1));
+    const QString mark = blank < 0 ? QString() : text.mid(blank + 1).trimmed();
+    if (mark == QLatin1String("AM") && hour == 12)
+        hour = 0;
+    else if (mark == QLatin1String("PM") && hour != 12)
+        hour += 12;
+    return hour * 3600 + minute * 60 + second;
+}
+
+}  // namespace
+
+QString TimeLeftText(const QString& now, const QString& alarm)
+{
+    // Stepping the clock forward second by second, minute by minute and hour by hour until it meets the
+    // alarm amounts to the difference of the two times of day, taken modulo one day.
+    const int left = Mod(SecondsOfDay(alarm) - SecondsOfDay(now), 24 * 3600);
+    return QStringLiteral("%1:%2:%3")
+        .arg(left / 3600, 2, 10, QLatin1Char('0'))
+        .arg(left / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(left % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString SnoozeTimeText(const QString& now, int minutes)
+{
+    const QTime start = ParseTimeText(now);
+    if (!start.isValid())
+        return now;
+    return TimeText(start.addSecs(static_cast<int64_t>(minutes) * 60));
+}

@@ -1,1 +1,236 @@
 #include "tests/fakes/FakePlatform.h"
+
+#include <QDialog>
+
+namespace {
+QString Hex(uint32_t value) { return QStringLiteral("0x%1").arg(value, 8, 16, QLatin1Char('0')); }
+}
+
+FakePlatform::FakePlatform()
+{
+    waveVolumes.fill(0xFFFFFFFF);
+    auxVolumes.fill(0xFFFFFFFF);
+}
+
+void FakePlatform::answer(const QString& pattern, uint32_t code, const QString& reply)
+{
+    rules_.push_back({QRegularExpression(QRegularExpression::anchoredPattern(pattern),
+                                         QRegularExpression::CaseInsensitiveOption),
+                      code, reply});
+}
+
+void FakePlatform::insertDisc(int tracks)
+{
+    answer(QStringLiteral("(open|set|seek|play|status) cd.*|open \\S* .*alias cd"), 0);
+    answer(QStringLiteral("status cd number of tracks"), 0, QString::number(tracks));
+}
+
+void FakePlatform::removeDisc()
+{
+    answer(QStringLiteral("(set|seek|play|status) cd.*|open \\S* .*alias cd"), NoDiscError);
+}
+
+QStringList FakePlatform::mciCommands() const
+{
+    QStringList commands;
+    for (const QString& entry : log) {
+        if (!entry.startsWith(QLatin1String("waveOut")) && !entry.startsWith(QLatin1String("aux")))
+            commands << entry;
+    }
+    return commands;
+}
+
+QStringList FakePlatform::commandsMatching(const QString& pattern) const
+{
+    const QRegularExpression expression(pattern, QRegularExpression::CaseInsensitiveOption);
+    QStringList matching;
+    for (const QString& entry : log) {
+        if (expression.match(entry).hasMatch())
+            matching << entry;
+    }
+    return matching;
+}
+
+uint32_t FakePlatform::mciSendString(const QString& command, QString& reply)
+{
+    log.push_back(command);
+    reply.clear();
+    for (auto rule = rules_.rbegin(); rule != rules_.rend(); ++rule) {
+        if (rule->pattern.match(command).hasMatch()) {
+            if (rule->code == 0)
+                reply = rule->reply;
+            return rule->code;
+        }
+    }
+    return 0;
+}
+
+bool FakePlatform::mciGetErrorString(uint32_t error, QString& text)
+{
+    switch (error) {
+    case NoDiscError: text = QStringLiteral("The drive holds no disc."); return true;
+    case NotOpenError: text = QStringLiteral("No device is open under that alias."); return true;
+    default: text = QStringLiteral("Error %1.").arg(error); return true;
+    }
+}
+
+uint32_t FakePlatform::waveOutGetVolume(int device, uint32_t& volume)
+{
+    log.push_back(QStringLiteral("waveOutGetVolume(%1)").arg(device));
+    if (device < 0 || device >= volumeDevices)
+        return MMSYSERR_BADDEVICEID;
+    volume = waveVolumes[static_cast<size_t>(device)];
+    return MMSYSERR_NOERROR;
+}
+
+uint32_t FakePlatform::waveOutSetVolume(int device, uint32_t volume)
+{
+    log.push_back(QStringLiteral("waveOutSetVolume(%1, %2)").arg(device).arg(Hex(volume)));
+    if (device < 0 || device >= volumeDevices)
+        return MMSYSERR_BADDEVICEID;
+    waveVolumes[static_cast<size_t>(device)] = volume;
+    return MMSYSERR_NOERROR;
+}
+
+uint32_t FakePlatform::auxGetVolume(int device, uint32_t& volume)
+{
+    log.push_back(QStringLiteral("auxGetVolume(%1)").arg(device));
+    if (device < 0 || device >= volumeDevices)
+        return MMSYSERR_BADDEVICEID;
+    volume = auxVolumes[static_cast<size_t>(device)];
+    return MMSYSERR_NOERROR;
+}
+
+uint32_t FakePlatform::auxSetVolume(int device, uint32_t volume)
+{
+    log.push_back(QStringLiteral("auxSetVolume(%1, %2)").arg(device).arg(Hex(volume)));
+    if (device < 0 || device >= volumeDevices)
+        return MMSYSERR_BADDEVICEID;
+    auxVolumes[static_cast<size_t>(device)] = volume;
+    return MMSYSERR_NOERROR;
+}
+
+int FakePlatform::getDriveType(const QString& root)
+{
+    return cdDrives.contains(root.toUpper()) ? DRIVE_CDROM : DRIVE_NO_ROOT_DIR;
+}
+
+QString FakePlatform::cdDevicePath(const QString& root)
+{
+    const qsizetype index = cdDrives.indexOf(root.toUpper());
+    return index < 0 ? QString() : QStringLiteral("/dev/sr%1").arg(index);
+}
+
+QString FakePlatform::getSetting(const QString& section, const QString& key, const QString& fallback)
+{
+    return store.value(section + QLatin1Char('/') + key, fallback);
+}
+
+void FakePlatform::saveSetting(const QString& section, const QString& key, const QString& value)
+{
+    saved.emplace_back(section + QLatin1Char('/') + key, value);
+}
+
+bool FakePlatform::commitSettings(QString& error)
+{
+    ++commits;
+    if (commitFails) {
+        saved.clear();
+        error = QStringLiteral("The folder /home/sleeper/.config/Dawnbell is read-only.");
+        return false;
+    }
+    for (const auto& [key, value] : saved)
+        store.insert(key, value);
+    return true;
+}
+
+int32_t FakePlatform::shellOpen(const QString& path, const QString& directory)
+{
+    shellOpened << path;
+    shellDirectories << directory;
+    return shellOpenResult;
+}
+
+bool FakePlatform::runProgram(const QString& program, const QStringList& arguments)
+{
+    programsRun << (QStringList{program} + arguments).join(QLatin1Char(' '));
+    return true;
+}
+
+int FakePlatform::messageBox(const QString& text, int style, const QString& title)
+{
+    boxes.push_back({text, style, title});
+    if (onBox)
+        onBox(boxes.back());
+    if (!boxAnswers.empty()) {
+        const int answer = boxAnswers.front();
+        boxAnswers.pop_front();
+        return answer;
+    }
+    return (style & 0xF) == 4 ? 7 : 1;
+}
+
+QString FakePlatform::getOpenFileName(QWidget*, const QString& title, const QStringList& filters, int filterIndex,
+                                      const QString&)
+{
+    fileRequests.push_back({title, filters, filterIndex});
+    if (fileAnswers.empty())
+        return {};
+    QString chosen = fileAnswers.front();
+    fileAnswers.pop_front();
+    return chosen;
+}
+
+QString FakePlatform::getSaveFileName(QWidget* owner, const QString& title, const QStringList& filters,
+                                      int filterIndex, const QString& initialDir, const QString&)
+{
+    return getOpenFileName(owner, title, filters, filterIndex, initialDir);
+}
+
+bool FakePlatform::chooseColor(QWidget*, uint32_t& color, std::array<uint32_t, 16>&)
+{
+    if (colorAnswer)
+        color = colorChosen;
+    return colorAnswer;
+}
+
+int FakePlatform::showModal(QDialog& form)
+{
+    ++modalForms;
+    if (onModal)
+        return onModal(form);
+    return form.result();
+}
+
+void FakePlatform::showPopupMenu(QMenu&, QAction*) { ++popups; }
+
+bool FakePlatform::shellNotifyIcon(int message, const NotifyIconData& data)
+{
+    iconCalls.emplace_back(message, data.szTip);
+    if (!trayAvailable)
+        return false;
+    switch (message) {
+    case NIM_ADD:
+        if (iconShown)
+            return false;
+        iconShown = true;
+        iconTip = data.szTip;
+        return true;
+    case NIM_MODIFY:
+        if (!iconShown)
+            return false;
+        iconTip = data.szTip;
+        return true;
+    case NIM_DELETE:
+        if (!iconShown)
+            return false;
+        iconShown = false;
+        return true;
+    default: return false;
+    }
+}
+
+int FakePlatform::getDeviceCaps(QWidget*, int index)
+{
+    return index == BITSPIXEL ? bitsPerPixel : index == PLANES ? planes : 0;
+}

@@ -1,0 +1,187 @@
+// Sounding and silencing the alarm, sleep playback and the orderly exit.
+
+#include "core/Module1.h"
+#include "core/TextRules.h"
+#include "main_window/frmMain.h"
+#include "platform/units.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+const QString AppTitle = QStringLiteral("Dawnbell");
+}
+
+void Module1::SoundAlarm()
+{
+    frmMain& f = *MainForm;
+    AlarmOn = 0;
+    MinimizeWarned = 0;
+
+    f.show();
+    f.setWindowState(f.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    platform.doEvents();
+    f.setWindowTitle(AppTitle);
+
+    if (SleepActive == 1)
+        StopSleep();
+
+    if (AppSettings.GradualWakeup == 1) {
+        for (int n = 0; n < VolumeDeviceCount; ++n) {
+            platform.auxGetVolume(n, SavedAuxVolumes[static_cast<size_t>(n)]);
+            platform.waveOutGetVolume(n, SavedWaveVolumes[static_cast<size_t>(n)]);
+        }
+        SetAllVolumes(0);
+        // The ramp ticks every two seconds, 30 times a minute; a ramp of less than a minute counts as one.
+        const int minutes = std::max<int>(1, AppSettings.GradVolumeMinutes);
+        GradualStep = static_cast<int32_t>(RoundHalfEven(static_cast<double>(AppSettings.GradualVolumePeak) /
+                                                         (minutes * 30.0)));
+        GradualVolume = 0;
+        f.tmrVolume->start();
+    }
+
+    if (f.PlaysCD())
+        PlayAlarmCD();
+    if (AppSettings.MidiAlarm == 1)
+        PlayAlarmMidi();
+    if (f.PlaysSoundFile())
+        PlayAlarmSound();
+
+    if (HasAlarmMessage == 1) {
+        f.SetHeightTwips(MessageHeightTwips);
+        f.txtAlarm->move(0, TwipsToPixels(1665));
+    }
+    f.lblOnOff->setText(QStringLiteral("Wake up!"));
+    platform.shellNotifyIcon(NIM_MODIFY, MakeNotifyIconData(&f, 1, 7, 512, f.windowIcon(),
+                                                            QStringLiteral("Dawnbell - Alarm is going off!")));
+
+    const Settings& s = AppSettings;
+    if (s.AllowMultipleSnoozes == 0 && s.AllowSnooze == 1 && SnoozeOffered == 0) {
+        f.cmdSnooze->setEnabled(true);
+        SnoozeOffered = 1;
+    } else if (s.AllowSnooze == 1 && s.AllowMultipleSnoozes == 1) {
+        f.cmdSnooze->setEnabled(true);
+    }
+
+    f.show();
+    f.chk1->setFocus();
+    AlarmSounding = -1;
+}
+
+void Module1::SilenceAlarm()
+{
+    frmMain& f = *MainForm;
+    if (AppSettings.MidiAlarm == 1)
+        StopMidi();
+    StopAlarmSound();
+    f.tmrVolume->stop();
+    if (f.PlaysCD())
+        StopCD();
+    if (AppSettings.GradualWakeup == 1) {
+        for (int n = 0; n < VolumeDeviceCount; ++n) {
+            platform.waveOutSetVolume(n, SavedWaveVolumes[static_cast<size_t>(n)]);
+            platform.auxSetVolume(n, SavedAuxVolumes[static_cast<size_t>(n)]);
+        }
+    }
+    AlarmSounding = 0;
+}
+
+void Module1::SetAllVolumes(uint32_t volume)
+{
+    for (int n = 0; n < VolumeDeviceCount; ++n) {
+        platform.auxSetVolume(n, volume);
+        platform.waveOutSetVolume(n, volume);
+    }
+}
+
+void Module1::ExitProgram()
+{
+    frmMain& f = *MainForm;
+    SendMci(QStringLiteral("stop Sound"));
+    SendMci(QStringLiteral("close Sound"));
+    if (f.mnuSaveOnExit->isChecked())
+        SaveSettings();
+
+    // A CD that Dawnbell plays may go on in the desktop's CD player; without one there is nothing to ask.
+    if (!CdAudioPlayerPath.isEmpty() && GetDeviceMode(QStringLiteral("cd")) == QLatin1String("playing")) {
+        const int answer = platform.messageBox(
+            QStringLiteral("Would you like to pass control of the currently playing CD to ") +
+                platform.platformName() + QStringLiteral("?  Selecting \"No\" will turn off the CD."),
+            4 + 32, QStringLiteral("CD is playing"));
+        if (answer == 6) {
+            // The player needs the drive, so Dawnbell lets go of it before handing over.
+            SendMci(QStringLiteral("close cd"));
+            platform.runProgram(CdAudioPlayerPath, {platform.cdDevicePath(AppSettings.CDDrive)});
+            EndProgram();
+            return;
+        }
+    }
+    SendMci(QStringLiteral("close cd"));
+    platform.shellNotifyIcon(NIM_DELETE, MakeNotifyIconData(&f, 1, 7, 512, f.windowIcon(), QString()));
+    EndProgram();
+}
+
+void Module1::EndProgram()
+{
+    ProgramEnded = true;
+    MainForm->StopAllTimers();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+    QCoreApplication::exit(0);
+}
+
+NotifyIconData Module1::MakeNotifyIconData(QWidget* hWnd, uint32_t uID, uint32_t uFlags, uint32_t uCallbackMessage,
+                                           const QIcon& hIcon, const QString& tip) const
+{
+    NotifyIconData data;
+    data.cbSize = 88;
+    data.hWnd = hWnd;
+    data.uID = uID;
+    data.uFlags = uFlags;
+    data.uCallbackMessage = uCallbackMessage;
+    data.hIcon = hIcon;
+    data.szTip = tip.left(63);  // the record's 64-byte field keeps room for the closing NUL
+    return data;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Sleep playback
+
+QString Module1::SleepText(int minutesLeft)
+{
+    if (minutesLeft >= 2)
+        return QStringLiteral("Sleeping: ") + QString::number(minutesLeft) + QStringLiteral(" minutes left");
+    return QStringLiteral("Sleeping: 1 minute left");
+}
+
+void Module1::StartSleep()
+{
+    frmMain& f = *MainForm;
+    SleepMinutesLeft = AppSettings.SleepTime;
+    f.tmrSleep->start();
+    const double trackCount = OpenCdForPlaying(AppSettings.SleepDrive);
+    PlayCdFromTrack(trackCount, AppSettings.SleepStartTrack);
+    CDOpen = -1;
+    SleepStatusText = SleepText(SleepMinutesLeft);
+    SleepActive = 1;
+    f.SBar->showMessage(SleepStatusText);
+}
+
+void Module1::StopSleep()
+{
+    frmMain& f = *MainForm;
+    f.tmrSleep->stop();
+    SendMci(QStringLiteral("stop cd"));
+    SendMci(QStringLiteral("close cd"));
+    CDOpen = 0;
+    SleepActive = 0;
+    f.SBar->clearMessage();
+    platform.doEvents();
+}

@@ -1,0 +1,156 @@
+#pragma once
+// Module1: the settings record, the state the forms share, and the shared routines: start-up, saving the
+// settings, the MCI sends and sources, sounding and silencing the alarm, sleep playback, shell services and
+// the orderly exit. One object, built by the composition root with the platform; the forms reach it by
+// reference.
+
+#include "platform/Platform.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class frmMain;
+
+// Every user preference, with the default a first run starts from. Settings that live in main-window
+// controls (the alarm time, the alarm-source menus, "Turn off CD with alarm", "Save settings on exit") are not
+// here: the controls hold them.
+struct Settings {
+    int16_t Dialog1 = 1;  // 1 = show the note that no CD-ROM drive was found
+    int16_t Dialog3 = 1;  // 1 = show the note of the gradual wake-up controls
+    int16_t Dialog4 = 1;  // 1 = show the note on MIDI and gradual wake-up
+    int16_t Dialog5 = 1;  // 1 = warn when the window is minimized while the alarm sounds
+    int32_t BGColor = -1;  // 0x00BBGGRR; -1 = not chosen yet
+    int16_t SleepTime = 15;
+    int16_t SleepEnabled = 0;
+    int16_t SleepStartTrack = 1;
+    int16_t AllowSnooze = 0;
+    int16_t AllowMultipleSnoozes = 0;
+    int16_t GradVolumeMinutes = 4;
+    int16_t GradualWakeup = 0;
+    int32_t GradualVolumePeak = 40000;
+    int16_t TimerTime = 5;
+    int16_t SnoozeTime = 8;
+    int16_t ShowTimeRemaining = 0;
+    int16_t CDStartTrack = 1;
+    QString AlarmSound;
+    QString MidiSound;
+    int16_t LoopSound = 0;  // -1 = repeat the sound file until silenced
+    int16_t ShowInNotify = 0;
+    int16_t StartOn = 0;
+    int16_t StartMinimized = 0;
+    QString Preset1, Preset2, Preset3;
+    QString Preset1Desc, Preset2Desc, Preset3Desc;
+    QString CDDrive;     // "D:"; empty when there is no CD-ROM drive
+    QString SleepDrive;  // "D:"; empty when none was remembered
+    int16_t MidiAlarm = 0;  // 1 = the MIDI file sounds (kept in AlarmType when stored)
+};
+
+inline constexpr int VolumeDeviceCount = 11;  // device numbers 0 to 10 of each kind
+
+class Module1 {
+public:
+    explicit Module1(Platform& platform);
+    ~Module1();
+    Module1(const Module1&) = delete;
+    Module1& operator=(const Module1&) = delete;
+
+    Platform& platform;
+    std::unique_ptr<frmMain> MainForm;  // loaded by Main, lives for the whole run
+
+    Settings AppSettings;
+
+    // Facts about the machine, found by Main.
+    QString AppFolder;      // the program's folder, ending in a separator
+    QString SystemFolder;
+    QString WindowsFolder;
+    int16_t IsWindowsNT = 0;
+    QString CdAudioPlayerPath;  // the desktop's CD player, empty when none is installed
+    std::array<uint32_t, 16> CustomColors{};  // the colour chooser's custom colours
+
+    // The alarm.
+    int16_t AlarmOn = 0;        // 1 while armed
+    int16_t AlarmSounding = 0;  // -1 while it sounds
+    QString AlarmAt;            // the alarm time in force, copied from lblAlarm every tick
+    int16_t HasAlarmMessage = 0;
+    int16_t MinimizeWarned = 0;
+    int16_t SnoozeOffered = 0;
+    int16_t GradualVolume = 0;
+    int32_t GradualStep = 0;
+    std::array<uint32_t, VolumeDeviceCount> SavedAuxVolumes{};
+    std::array<uint32_t, VolumeDeviceCount> SavedWaveVolumes{};
+
+    // Media and windows.
+    int16_t CDOpen = 0;         // -1 while the alias "cd" is open for playing
+    int16_t MessageHidden = 0;  // 1 only while the message panel shrinks the window
+
+    // Sleep playback.
+    int16_t SleepActive = 0;
+    int16_t SleepMinutesLeft = 0;
+    QString SleepStatusText;
+
+    // The committed CD playlist; never stored, so every run starts in start-track mode.
+    int16_t UsePlaylist = 0;
+    int16_t PlaylistCount = 0;
+    std::vector<int16_t> PlaylistTracks;
+    int16_t PlaylistIndex = 0;
+
+    bool ProgramEnded = false;  // set by ExitProgram once the program has been ended
+
+    // Start-up: loads the main window and the settings, finds the drives, probes the disc, shows the window.
+    void Main();
+    // Writes every setting to the store; a failure is reported in a message box.
+    void SaveSettings();
+    // Paints BGColor onto the main window and picks the label text colour that reads on it.
+    void ApplyBackgroundColor();
+
+    // MCI: a send whose failure is harmless, a send whose failure is reported, and the mode of a device.
+    QString SendMci(const QString& command);
+    QString SendMciChecked(const QString& command);
+    QString GetDeviceMode(const QString& alias);
+    // Opens the drive, reads its track count and closes it again, all without reporting errors; 0 when there
+    // is no disc (or no drive).
+    int ProbeCdTrackCount(const QString& drive);
+
+    // The alarm's sources.
+    void PlayAlarmCD();
+    // Opens `drive` shareable for playing and returns the disc's track count (0 when it cannot be read);
+    // failures are reported.
+    double OpenCdForPlaying(const QString& drive);
+    // Plays the open disc from `startTrack`, or from track 1 when the disc has fewer tracks.
+    void PlayCdFromTrack(double trackCount, int16_t startTrack);
+    // Plays exactly one track of the open disc; the disc's last track plays to its end.
+    void PlayPlaylistTrack(int16_t track, double trackCount);
+    void StopCD();
+    void PlayAlarmSound();
+    void StopAlarmSound();
+    void PlayAlarmMidi();
+    void StopMidi();
+
+    // Sounding and silencing the alarm, and the orderly exit.
+    void SoundAlarm();
+    void SilenceAlarm();
+    void ExitProgram();
+    // Ends the program: every window goes, no timer fires again, the event loop returns.
+    void EndProgram();
+    NotifyIconData MakeNotifyIconData(QWidget* hWnd, uint32_t uID, uint32_t uFlags, uint32_t uCallbackMessage,
+                                      const QIcon& hIcon, const QString& tip) const;
+
+    // Sleep playback.
+    void StartSleep();
+    void StopSleep();
+    static QString SleepText(int minutesLeft);
+
+    // Shell services and the information dialog.
+    int32_t ShellOpen(const QString& path);
+    int16_t ShowInfoDialog(const QString& text);
+
+private:
+    void LoadSettings();
+    void LoadAlarmType(const QString& stored);
+    QString AlarmTypeText() const;
+    void SetAllVolumes(uint32_t volume);
+};

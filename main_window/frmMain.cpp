@@ -1,0 +1,816 @@
+#include "main_window/frmMain.h"
+
+#include "core/Module1.h"
+#include "core/TextRules.h"
+#include "platform/units.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+
+static void InitResources() { Q_INIT_RESOURCE(dawnbell); }
+
+namespace {
+
+const QString AppTitle = QStringLiteral("Dawnbell");
+const QString StateOff = QStringLiteral("Alarm is off.");
+const QString StateOn = QStringLiteral("Alarm is on.");
+const QString StateSounding = QStringLiteral("Wake up!");
+const QString CaptionOn = QStringLiteral("Turn &alarm ON");
+const QString CaptionOff = QStringLiteral("Turn &alarm OFF");
+const QString NoAlarmTip = QStringLiteral("Dawnbell - No alarm set");
+
+constexpr int WindowWidth = 360;
+constexpr int IconSize = 18;
+
+template <typename T>
+T* Named(T* object, const char* name)
+{
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
+QLabel* Picture(QWidget* parent, const char* name, const QString& icon, int size, const QString& tip = {})
+{
+    auto* label = Named(new QLabel(parent), name);
+    label->setPixmap(QIcon(icon).pixmap(size, size));
+    label->setFixedSize(size, size);
+    label->setScaledContents(true);
+    if (!tip.isEmpty())
+        label->setToolTip(tip);
+    return label;
+}
+
+}  // namespace
+
+frmMain::frmMain(Module1& module) : m(module)
+{
+    InitResources();
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(AppTitle);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/dawnbell.svg")));
+    BuildControls();
+    BuildMenus();
+    BuildTimers();
+    m.platform.setNotifyIconCallback([this](int message) { NotifyIcon_MouseMessage(message); });
+    Form_Load();
+}
+
+frmMain::~frmMain()
+{
+    qApp->removeEventFilter(this);
+    m.platform.setNotifyIconCallback({});
+}
+
+void frmMain::BuildControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    QFont big = font();
+    big.setPointSizeF(big.pointSizeF() * 1.6);
+    big.setBold(true);
+    QFont bold = font();
+    bold.setBold(true);
+
+    Image1 = Picture(client, "Image1", QStringLiteral(":/icons/clock.svg"), 32, QStringLiteral("Time"));
+    Image1->move(8, 6);
+    Label2 = Named(new QLabel(QStringLiteral("Current time:"), client), "Label2");
+    Label2->setGeometry(48, 2, 130, 16);
+    lblTime = Named(new QLabel(client), "lblTime");
+    lblTime->setGeometry(48, 16, 140, 26);
+    lblTime->setFont(big);
+
+    Image2 = Picture(client, "Image2", QStringLiteral(":/icons/settings.svg"), 32,
+                     QStringLiteral("Click to change settings"));
+    Image2->move(8, 46);
+    Image2->setCursor(Qt::PointingHandCursor);
+    Label3 = Named(new QLabel(QStringLiteral("Alarm set for:"), client), "Label3");
+    Label3->setGeometry(48, 44, 130, 16);
+    lblAlarm = Named(new QLabel(QStringLiteral("7:45:00 AM"), client), "lblAlarm");
+    lblAlarm->setGeometry(48, 58, 140, 22);
+    QFont alarmFont = font();
+    alarmFont.setPointSizeF(alarmFont.pointSizeF() * 1.3);
+    lblAlarm->setFont(alarmFont);
+
+    imgOn = Picture(client, "imgOn", QStringLiteral(":/icons/alarm_on.svg"), 24, QStringLiteral("Alarm status"));
+    imgOn->move(194, 6);
+    imgOn->hide();
+    imgOff = Picture(client, "imgOff", QStringLiteral(":/icons/alarm_off.svg"), 24, QStringLiteral("Alarm status"));
+    imgOff->move(194, 6);
+    lblOnOff = Named(new QLabel(StateOff, client), "lblOnOff");
+    lblOnOff->setGeometry(224, 10, 130, 18);
+    lblOnOff->setFont(bold);
+    lblTimeUntil = Named(new QLabel(QStringLiteral("Time until alarm:"), client), "lblTimeUntil");
+    lblTimeUntil->setGeometry(194, 44, 160, 16);
+    lblTimeLeft = Named(new QLabel(QStringLiteral("Alarm not on."), client), "lblTimeLeft");
+    lblTimeLeft->setGeometry(194, 58, 160, 22);
+    lblTimeLeft->setFont(alarmFont);
+
+    cmdSnooze = Named(new QPushButton(QStringLiteral("S N O O Z E"), client), "cmdSnooze");
+    cmdSnooze->setGeometry(8, 84, 178, 26);
+    QFont arial(QStringLiteral("Arial"));
+    arial.setBold(true);
+    cmdSnooze->setFont(arial);
+    cmdSnooze->setEnabled(false);
+    cmdOnOff = Named(new QPushButton(CaptionOn, client), "cmdOnOff");
+    cmdOnOff->setGeometry(194, 84, 158, 26);
+
+    Line1 = Named(new QFrame(client), "Line1");
+    Line1->setFrameShape(QFrame::HLine);
+    Line1->setFrameShadow(QFrame::Sunken);
+    Line1->setGeometry(0, 112, WindowWidth, 2);
+
+    FrameOptions = Named(new QFrame(client), "FrameOptions");
+    FrameOptions->setGeometry(6, 114, 6 * (IconSize + 4) + 4, IconSize + 4);
+    FrameOptions->setFrameShape(QFrame::NoFrame);
+    int x = 2;
+    for (auto [slot, name, icon] : {std::tuple{&imgCD, "imgCD", ":/icons/cd.svg"},
+                                    std::tuple{&imgMIDI, "imgMIDI", ":/icons/midi.svg"},
+                                    std::tuple{&imgWave, "imgWave", ":/icons/wave.svg"},
+                                    std::tuple{&imgGradual, "imgGradual", ":/icons/gradual.svg"},
+                                    std::tuple{&imgSleep, "imgSleep", ":/icons/sleep.svg"}}) {
+        *slot = Picture(FrameOptions, name, QLatin1String(icon), IconSize);
+        (*slot)->move(x, 2);
+        (*slot)->hide();
+        x += IconSize + 4;
+    }
+    imgSnooze = Picture(client, "imgSnooze", QStringLiteral(":/icons/snooze.svg"), IconSize, QStringLiteral("Snooze"));
+    imgSnooze->move(WindowWidth - IconSize - 8, 116);
+    imgSnooze->hide();
+
+    // The message panel lies below the visible area until the alarm goes off with a message.
+    txtAlarm = Named(new QPlainTextEdit(client), "txtAlarm");
+    txtAlarm->setReadOnly(true);
+    txtAlarm->setGeometry(0, TwipsToPixels(2500), WindowWidth, 170);
+    cmdHideMessage = Named(new QPushButton(QStringLiteral("Hide &message"), client), "cmdHideMessage");
+    cmdHideMessage->setGeometry(WindowWidth - 118, TwipsToPixels(1665) + 176, 110, 24);
+    // chk1 only takes the focus when the alarm goes off; it is never seen.
+    chk1 = Named(new QCheckBox(client), "chk1");
+    chk1->setGeometry(-40, -40, 16, 16);
+
+    SBar = Named(new QStatusBar(this), "SBar");
+    SBar->setSizeGripEnabled(false);
+    setStatusBar(SBar);
+
+    connect(cmdOnOff, &QPushButton::clicked, this, [this] { cmdOnOff_Click(); });
+    connect(cmdSnooze, &QPushButton::clicked, this, [this] { cmdSnooze_Click(); });
+    connect(cmdHideMessage, &QPushButton::clicked, this, [this] { cmdHideMessage_Click(); });
+
+    // The window sees every key before the control that has the focus.
+    qApp->installEventFilter(this);
+}
+
+void frmMain::BuildMenus()
+{
+    const auto item = [this](QMenu* menu, const char* name, const QString& caption) {
+        QAction* action = Named(menu->addAction(caption), name);
+        return action;
+    };
+    const auto hidden = [&](QMenu* menu, const char* name, const QString& caption, bool checked) {
+        QAction* action = item(menu, name, caption);
+        action->setCheckable(true);
+        action->setChecked(checked);
+        action->setVisible(false);
+        return action;
+    };
+
+    mnuSettings = Named(menuBar()->addMenu(QStringLiteral("&Options")), "mnuSettings");
+    mnuOptions = item(mnuSettings, "mnuOptions", QStringLiteral("&Change settings..."));
+    mnuOptions->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuSaveNow = item(mnuSettings, "mnuSaveNow", QStringLiteral("&Save current settings"));
+    mnuSaveOnExit = item(mnuSettings, "mnuSaveOnExit", QStringLiteral("Save settings on e&xit"));
+    mnuSaveOnExit->setCheckable(true);
+    mnuSaveOnExit->setChecked(true);
+    mnuSettings->addSeparator();
+    mnuOffNow = item(mnuSettings, "mnuOffNow", QStringLiteral("Turn CD off &now"));
+    mnuOffNow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuOffNow->setEnabled(false);
+    mnuSettings->addSeparator();
+    mnuExit = item(mnuSettings, "mnuExit", QStringLiteral("&Exit"));
+    mnuCDAndSound = hidden(mnuSettings, "mnuCDAndSound", QStringLiteral("&Play CD with alarm sound"), false);
+    mnuAlarm = hidden(mnuSettings, "mnuAlarm", QStringLiteral("Play only &alarm sound"), false);
+    mnuCD = hidden(mnuSettings, "mnuCD", QStringLiteral("Play only &CD"), true);
+    mnuAlarmSound = item(mnuSettings, "mnuAlarmSound", QStringLiteral("Choose alarm &sound..."));
+    mnuAlarmSound->setVisible(false);
+    mnuOff = hidden(mnuSettings, "mnuOff", QStringLiteral("Turn &off CD with alarm"), true);
+
+    mnuHelp = Named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
+    mnuAbout = item(mnuHelp, "mnuAbout", QStringLiteral("&About Dawnbell..."));
+    mnuHelp->addSeparator();
+    mnuHowHelp = item(mnuHelp, "mnuHowHelp", QStringLiteral("How to get &help..."));
+    mnuWeb = Named(mnuHelp->addMenu(QStringLiteral("Dawnbell on the &Web")), "mnuWeb");
+    mnuQA = item(mnuWeb, "mnuQA", QStringLiteral("&Questions and Answers"));
+    mnuAddin = item(mnuWeb, "mnuAddin", QStringLiteral("&Sounds and Sequences"));
+    mnuUpdate = item(mnuWeb, "mnuUpdate", QStringLiteral("Product &Updates and Patches"));
+    mnuWeb->addSeparator();
+    mnuBug = item(mnuWeb, "mnuBug", QStringLiteral("Submit a &Bug Report..."));
+    mnuFeatures = item(mnuWeb, "mnuFeatures", QStringLiteral("Suggest New &Features..."));
+    mnuMailing = item(mnuWeb, "mnuMailing", QStringLiteral("Find out about the &mailing list..."));
+    mnuWeb->addSeparator();
+    mnuHome = item(mnuWeb, "mnuHome", QStringLiteral("Dawnbell &Home Page"));
+    mnuHelp->addSeparator();
+    mnuVersion = item(mnuHelp, "mnuVersion", QStringLiteral("&Version information"));
+
+    mnuPopup = Named(new QMenu(QStringLiteral("popupmenu"), this), "mnuPopup");
+    mnuPopOpen = item(mnuPopup, "mnuPopOpen", QStringLiteral("&Open"));
+    mnuPopExit = item(mnuPopup, "mnuPopExit", QStringLiteral("E&xit program"));
+    mnuPopup->addSeparator();
+    mnuCancel = item(mnuPopup, "mnuCancel", QStringLiteral("&Cancel"));
+
+    // A check mark changes only through its item's handler: the toggle the menu made on its own is taken
+    // back before the handler runs.
+    const auto on = [this](QAction* action, void (frmMain::*handler)()) {
+        connect(action, &QAction::triggered, this, [this, action, handler] {
+            if (action->isCheckable())
+                action->setChecked(!action->isChecked());
+            (this->*handler)();
+        });
+    };
+    on(mnuSaveNow, &frmMain::mnuSaveNow_Click);
+    on(mnuSaveOnExit, &frmMain::mnuSaveOnExit_Click);
+    on(mnuOffNow, &frmMain::mnuOffNow_Click);
+    on(mnuExit, &frmMain::mnuExit_Click);
+    on(mnuOff, &frmMain::mnuOff_Click);
+    on(mnuCD, &frmMain::mnuCD_Click);
+    on(mnuAlarm, &frmMain::mnuAlarm_Click);
+    on(mnuCDAndSound, &frmMain::mnuCDAndSound_Click);
+    on(mnuAlarmSound, &frmMain::mnuAlarmSound_Click);
+    on(mnuPopOpen, &frmMain::mnuPopOpen_Click);
+    on(mnuPopExit, &frmMain::mnuPopExit_Click);
+}
+
+void frmMain::BuildTimers()
+{
+    const auto timer = [this](const char* name, int interval, void (frmMain::*handler)()) {
+        auto* t = Named(new QTimer(this), name);
+        t->setInterval(interval);
+        connect(t, &QTimer::timeout, this, [this, handler] { (this->*handler)(); });
+        return t;
+    };
+    Timer1 = timer("Timer1", 75, &frmMain::Timer1_Timer);
+    tmrVolume = timer("tmrVolume", 2000, &frmMain::tmrVolume_Timer);
+    tmrSleep = timer("tmrSleep", 60000, &frmMain::tmrSleep_Timer);
+    tmrPlayList = timer("tmrPlayList", 2000, &frmMain::tmrPlayList_Timer);
+    SoundTimer = timer("SoundTimer", 1400, &frmMain::SoundTimer_Timer);
+    tmrFlashAlarm = timer("tmrFlashAlarm", 750, &frmMain::tmrFlashAlarm_Timer);
+    Timer1->start();
+}
+
+void frmMain::StopAllTimers()
+{
+    for (QTimer* t : {Timer1, tmrVolume, tmrSleep, tmrPlayList, SoundTimer, tmrFlashAlarm})
+        t->stop();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Geometry
+
+double frmMain::TopTwips() const { return PixelsToTwips(pos().y()); }
+double frmMain::LeftTwips() const { return PixelsToTwips(pos().x()); }
+
+void frmMain::MoveTwips(double left, double top) { move(TwipsToPixels(left), TwipsToPixels(top)); }
+
+void frmMain::SetHeightTwips(int twips)
+{
+    const int decoration = frameGeometry().height() - height();
+    setFixedSize(WindowWidth, TwipsToPixels(twips) - decoration);
+}
+
+int frmMain::HeightTwips() const { return static_cast<int>(PixelsToTwips(frameGeometry().height())); }
+
+bool frmMain::IsMinimized() const { return (windowState() & Qt::WindowMinimized) != 0; }
+
+bool frmMain::PlaysCD() const { return mnuCD->isChecked() || mnuCDAndSound->isChecked(); }
+bool frmMain::PlaysSoundFile() const { return mnuAlarm->isChecked() || mnuCDAndSound->isChecked(); }
+
+void frmMain::SetText(QLabel* label, const QString& text)
+{
+    if (label->text() != text)
+        label->setText(text);
+}
+
+void frmMain::SetShown(QWidget* widget, bool shown)
+{
+    if (widget->isVisibleTo(widget->parentWidget()) != shown)
+        widget->setVisible(shown);
+}
+
+void frmMain::ModifyNotifyTip(const QString& tip)
+{
+    m.platform.shellNotifyIcon(NIM_MODIFY, m.MakeNotifyIconData(this, 1, 7, 512, windowIcon(), tip));
+}
+
+void frmMain::SetSourceMenusEnabled(bool enabled)
+{
+    for (QAction* action : {mnuCD, mnuCDAndSound, mnuAlarm, mnuAlarmSound})
+        action->setEnabled(enabled);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Load, resize, close, keys
+
+void frmMain::Form_Load()
+{
+    SetHeightTwips(NormalHeightTwips);
+    m.AlarmSounding = 0;
+    m.SleepStatusText.clear();
+}
+
+void frmMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void frmMain::Form_Resize()
+{
+    if (m.AlarmSounding == 0 || m.MessageHidden == 1)
+        return;
+    // A sounding alarm keeps its window in sight. Putting the window back raises a second notification, so
+    // the warning alternates with it and shows once per attempt.
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    if (m.AppSettings.Dialog5 == 1) {
+        if (m.MinimizeWarned == 0) {
+            m.AppSettings.Dialog5 = m.ShowInfoDialog(QStringLiteral(
+                "You must turn off the alarm or activate the snooze button before minimizing Dawnbell."));
+            m.MinimizeWarned = 1;
+        } else {
+            m.MinimizeWarned = 0;
+        }
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    // The window never closes by itself: the program ends inside ExitProgram.
+    event->ignore();
+    if (!m.ProgramEnded)
+        Form_QueryUnload();
+}
+
+bool frmMain::Form_QueryUnload()
+{
+    if (lblOnOff->text() == StateSounding) {
+        m.platform.messageBox(QStringLiteral("You must turn off the alarm before you exit."), 0, AppTitle);
+        return false;
+    }
+    if (m.AlarmOn == 1) {
+        const int answer = m.platform.messageBox(
+            QStringLiteral("If you exit Dawnbell, then the alarm you have set will not go off.  Exit anyway?"),
+            4 + 32, AppTitle);
+        if (answer != 6)
+            return false;
+    }
+    m.ExitProgram();
+    return false;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::MouseButtonRelease)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != this || !widget->isWidgetType())
+        return false;
+
+    if (type == QEvent::MouseButtonRelease) {
+        if (watched == cmdOnOff)
+            cmdOnOff_MouseUp();
+        return false;
+    }
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (type == QEvent::KeyRelease) {
+        // A key that snoozed or switched the alarm must not also press the focused button on its release.
+        if (key->key() == swallowedKey_ && !key->isAutoRepeat()) {
+            swallowedKey_ = 0;
+            return true;
+        }
+        return false;
+    }
+
+    int keyCode = 0;
+    switch (key->key()) {
+    case Qt::Key_Space: keyCode = 32; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: keyCode = 13; break;
+    default:
+        if (key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z)
+            keyCode = key->key();  // the letters' key codes are their capitals
+        break;
+    }
+    int keyAscii = keyCode == 13 ? 13 : (key->text().isEmpty() ? 0 : key->text().at(0).unicode());
+
+    bool used = false;
+    if (watched == cmdOnOff)
+        used = cmdOnOff_KeyDown(keyCode);
+    else if (watched == cmdSnooze)
+        used = cmdSnooze_KeyDown(keyCode);
+    else if (watched == cmdHideMessage)
+        used = cmdHideMessage_KeyDown(keyCode);
+    if (!used)
+        used = Form_KeyPress(keyAscii);
+    if (!used) {
+        if (watched == cmdOnOff)
+            used = cmdOnOff_KeyPress(keyAscii);
+        else if (watched == cmdSnooze)
+            used = cmdSnooze_KeyPress(keyAscii);
+        else if (watched == cmdHideMessage)
+            used = cmdHideMessage_KeyPress(keyAscii);
+    }
+    if (used)
+        swallowedKey_ = key->key();
+    return used;
+}
+
+bool frmMain::Form_KeyPress(int KeyAscii)
+{
+    if (KeyAscii == 32 && cmdSnooze->isEnabled()) {
+        cmdSnooze_Click();
+        return true;
+    }
+    if (KeyAscii == 13 && cmdOnOff->text() == CaptionOff) {
+        cmdOnOff_Click();
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The clock tick
+
+void frmMain::Timer1_Timer()
+{
+    if (m.ProgramEnded)
+        return;
+    const Settings& s = m.AppSettings;
+
+    // Status icons.
+    SetShown(imgCD, PlaysCD());
+    SetShown(imgMIDI, s.MidiAlarm == 1);
+    SetShown(imgWave, PlaysSoundFile());
+    SetShown(imgSnooze, s.AllowSnooze == 1);
+    SetShown(imgGradual, s.GradualWakeup == 1);
+    SetShown(imgSleep, s.SleepEnabled == 1);
+
+    if (m.SleepActive == 0 && !m.SleepStatusText.isEmpty())
+        m.SleepStatusText.clear();
+
+    // State pictures.
+    const QString state = lblOnOff->text();
+    if (state == StateOff) {
+        SetShown(imgOff, true);
+        SetShown(imgOn, false);
+        tmrFlashAlarm->stop();
+    } else if (state == StateOn) {
+        SetShown(imgOff, false);
+        SetShown(imgOn, true);
+        tmrFlashAlarm->stop();
+    } else if (state == StateSounding) {
+        if (!tmrFlashAlarm->isActive())
+            tmrFlashAlarm->start();
+    }
+
+    // "Turn CD off now" while the CD plays. Only an open "cd" can play, so a closed one is not asked.
+    mnuOffNow->setEnabled(m.CDOpen != 0 && m.GetDeviceMode(QStringLiteral("cd")) == QLatin1String("playing"));
+
+    m.AlarmAt = lblAlarm->text();
+
+    const QDateTime now = m.platform.now();
+    const QString clock = TimeText(now.time());
+    SetText(lblTime, clock);
+
+    if (txtAlarm->document()->isEmpty())
+        m.HasAlarmMessage = 0;
+
+    // The notification area: a window minimized there is hidden behind its icon; a normal window has none.
+    if (IsMinimized() && s.ShowInNotify == 1) {
+        if (isVisible())
+            hide();
+        m.platform.shellNotifyIcon(NIM_ADD, m.MakeNotifyIconData(this, 1, 7, 512, windowIcon(), NoAlarmTip));
+    } else if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) == 0) {
+        m.platform.shellNotifyIcon(NIM_DELETE, m.MakeNotifyIconData(this, 1, 7, 512, windowIcon(), QString()));
+    }
+
+    const QDateTime previousTick = lastTick_;
+    lastTick_ = now;
+    if (m.AlarmOn != 1)
+        return;
+
+    // Caption and tip while armed, from the countdown of the previous tick.
+    const QString remaining = lblTimeLeft->text();
+    if (!IsMinimized() || s.ShowTimeRemaining != 1) {
+        if (windowTitle() != AppTitle)
+            setWindowTitle(AppTitle);
+        ModifyNotifyTip(QStringLiteral("Dawnbell - ") + remaining + QStringLiteral(" remaining"));
+    } else if (s.ShowInNotify != 0) {
+        ModifyNotifyTip(QStringLiteral("Dawnbell - ") + remaining + QStringLiteral(" remaining"));
+    } else {
+        const QString caption = QStringLiteral("Dawnbell - ") + remaining;
+        if (windowTitle() != caption)
+            setWindowTitle(caption);
+    }
+
+    // Firing. The alarm goes off when the clock shows its time, and also on the first tick after its time
+    // when the tick before came less than a minute earlier: a busy moment must not cost a day.
+    const bool due = m.AlarmAt == clock || AlarmTimePassedSince(previousTick, now, m.AlarmAt);
+    if (due)
+        m.SoundAlarm();
+
+    TimeLeftText = due ? QStringLiteral("00:00:00") : ::TimeLeftText(clock, m.AlarmAt);
+    SetText(lblTimeLeft, TimeLeftText);
+}
+
+bool frmMain::AlarmTimePassedSince(const QDateTime& previous, const QDateTime& now, const QString& alarm)
+{
+    const QTime alarmTime = ParseTimeText(alarm);
+    if (!previous.isValid() || !alarmTime.isValid() || previous >= now || previous.secsTo(now) > 60)
+        return false;
+    // The latest moment at or before `now` whose time of day is the alarm time.
+    QDateTime moment(now.date(), alarmTime, now.timeSpec());
+    if (moment > now)
+        moment = moment.addDays(-1);
+    return previous < moment && moment <= now;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// On/off, snooze, message panel
+
+void frmMain::cmdOnOff_Click()
+{
+    Label3->setText(QStringLiteral("Alarm set for:"));
+    const QString state = lblOnOff->text();
+    if (state == StateSounding) {
+        SetSourceMenusEnabled(true);
+        m.AlarmAt = SavedAlarmTime;
+        lblAlarm->setText(SavedAlarmTime);
+        lblOnOff->setText(StateOff);
+        ModifyNotifyTip(NoAlarmTip);
+        cmdOnOff->setText(CaptionOn);
+        cmdSnooze->setEnabled(false);
+        lblTimeLeft->setText(QStringLiteral("Alarm not on."));
+        if (mnuOff->isChecked())
+            m.SilenceAlarm();
+        else
+            m.AlarmSounding = 0;  // the sources play on, but the window may be minimized again
+        m.AlarmOn = 0;
+    } else if (state != StateOff) {
+        m.AlarmAt = SavedAlarmTime;
+        lblAlarm->setText(SavedAlarmTime);
+        if (m.SleepActive == 1)
+            m.StopSleep();
+        lblOnOff->setText(StateOff);
+        ModifyNotifyTip(NoAlarmTip);
+        SetSourceMenusEnabled(true);
+        cmdOnOff->setText(CaptionOn);
+        m.AlarmOn = 0;
+        lblTimeLeft->setText(QStringLiteral("Alarm not on."));
+    } else {
+        if (m.GetDeviceMode(QStringLiteral("cd")) == QLatin1String("playing")) {
+            m.SendMci(QStringLiteral("stop cd"));
+            m.platform.messageBox(QStringLiteral("In order to properly set the alarm, Dawnbell has stopped your CD."),
+                                  0, AppTitle);
+        }
+        m.SnoozeOffered = 0;
+        SavedAlarmTime = m.AlarmAt;
+        SetSourceMenusEnabled(false);
+        lblOnOff->setText(StateOn);
+        cmdOnOff->setText(CaptionOff);
+        m.AlarmOn = 1;
+        if (m.AppSettings.SleepEnabled == 1)
+            m.StartSleep();
+    }
+}
+
+bool frmMain::cmdOnOff_KeyDown(int KeyCode)
+{
+    if (KeyCode == 32 && cmdSnooze->isEnabled()) {
+        cmdSnooze_Click();
+        return true;
+    }
+    return false;
+}
+
+bool frmMain::cmdOnOff_KeyPress(int KeyAscii) { return cmdOnOff_KeyDown(KeyAscii); }
+
+void frmMain::cmdOnOff_MouseUp() { cmdHideMessage->setFocus(); }
+
+void frmMain::cmdSnooze_Click()
+{
+    m.SnoozeOffered = m.AppSettings.AllowMultipleSnoozes == 0 ? 1 : 0;
+    m.SilenceAlarm();
+    // A snooze of less than a minute (a hand-edited setting) counts as one.
+    const QString until = SnoozeTimeText(lblTime->text(), std::max<int>(1, m.AppSettings.SnoozeTime));
+    m.AlarmAt = until;
+    lblAlarm->setText(until);
+    Label3->setText(QStringLiteral("Snooze until:"));
+    lblOnOff->setText(StateOn);
+    cmdOnOff->setText(CaptionOff);
+    m.AlarmOn = 1;
+    cmdSnooze->setEnabled(false);
+}
+
+bool frmMain::cmdSnooze_KeyDown(int KeyCode)
+{
+    if (KeyCode == 13) {
+        cmdOnOff_Click();
+        return true;
+    }
+    return false;
+}
+
+bool frmMain::cmdSnooze_KeyPress(int KeyAscii) { return cmdSnooze_KeyDown(KeyAscii); }
+
+void frmMain::cmdHideMessage_Click()
+{
+    m.MessageHidden = 1;
+    SetHeightTwips(NormalHeightTwips);
+    txtAlarm->move(0, TwipsToPixels(2500));
+    m.MessageHidden = 0;
+}
+
+bool frmMain::cmdHideMessage_KeyDown(int KeyCode)
+{
+    if (KeyCode == 83 && cmdSnooze->isEnabled()) {
+        cmdSnooze_Click();
+        return true;
+    }
+    return false;
+}
+
+bool frmMain::cmdHideMessage_KeyPress(int KeyAscii)
+{
+    if ((KeyAscii == 115 || KeyAscii == 83) && cmdSnooze->isEnabled()) {
+        cmdSnooze_Click();
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The other timers
+
+void frmMain::tmrVolume_Timer()
+{
+    if (m.GradualVolume < 32767)  // held at the peak long before the counter could run over
+        ++m.GradualVolume;
+    int64_t level = static_cast<int64_t>(m.GradualVolume) * m.GradualStep;
+    level = std::min<int64_t>(level, 65535);
+    level = std::min<int64_t>(level, m.AppSettings.GradualVolumePeak);
+    level = std::max<int64_t>(level, 0);
+    const auto both = static_cast<uint32_t>(level) | (static_cast<uint32_t>(level) << 16);
+    for (int n = 0; n < VolumeDeviceCount; ++n) {
+        m.platform.waveOutSetVolume(n, both);
+        m.platform.auxSetVolume(n, both);
+    }
+}
+
+void frmMain::tmrSleep_Timer()
+{
+    // The minute that ended was the last one (a length below one minute ends at the first tick too).
+    const bool last = m.SleepMinutesLeft <= 1;
+    --m.SleepMinutesLeft;
+    if (last)
+        m.StopSleep();
+    m.SleepStatusText = Module1::SleepText(m.SleepMinutesLeft);
+    SBar->showMessage(m.SleepStatusText);
+    if (m.SleepActive == 0)
+        SBar->clearMessage();
+}
+
+void frmMain::tmrPlayList_Timer()
+{
+    if (m.PlaylistIndex < m.PlaylistCount) {
+        if (m.GetDeviceMode(QStringLiteral("cd")) == QLatin1String("playing"))
+            return;
+        ++m.PlaylistIndex;
+        if (m.PlaylistIndex == m.PlaylistCount ||
+            m.PlaylistIndex >= static_cast<int>(m.PlaylistTracks.size()))
+            return;
+        const double trackCount = NumericValue(m.SendMciChecked(QStringLiteral("status cd number of tracks")));
+        m.PlayPlaylistTrack(m.PlaylistTracks[static_cast<size_t>(m.PlaylistIndex)], trackCount);
+    } else {
+        m.StopCD();
+    }
+}
+
+void frmMain::SoundTimer_Timer()
+{
+    if (m.GetDeviceMode(QStringLiteral("Sound")) == QLatin1String("playing"))
+        return;
+    if (m.AppSettings.LoopSound == -1) {
+        m.SendMci(QStringLiteral("Close Sound"));
+        m.SendMci(QStringLiteral("open \"") + m.AppSettings.AlarmSound + QStringLiteral("\" alias Sound"));
+        m.SendMci(QStringLiteral("play Sound"));
+    } else {
+        m.SendMci(QStringLiteral("Close Sound"));
+        SoundTimer->stop();
+    }
+}
+
+void frmMain::tmrFlashAlarm_Timer()
+{
+    const bool onShown = imgOn->isVisibleTo(imgOn->parentWidget());
+    imgOff->setVisible(onShown);
+    imgOn->setVisible(!onShown);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Notification icon and menus
+
+void frmMain::NotifyIcon_MouseMessage(int message)
+{
+    if (message == WM_LBUTTONDBLCLK) {
+        mnuPopOpen_Click();
+    } else if (message == WM_RBUTTONUP) {
+        m.platform.showPopupMenu(*mnuPopup, mnuPopOpen);
+    }
+}
+
+void frmMain::mnuPopOpen_Click()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    activateWindow();
+    m.platform.shellNotifyIcon(NIM_DELETE, m.MakeNotifyIconData(this, 1, 7, 512, windowIcon(), QString()));
+}
+
+void frmMain::mnuPopExit_Click() { mnuExit_Click(); }
+
+void frmMain::mnuSaveNow_Click() { m.SaveSettings(); }
+
+void frmMain::mnuSaveOnExit_Click()
+{
+    if (mnuSaveOnExit->isChecked()) {
+        m.SaveSettings();
+        mnuSaveOnExit->setChecked(false);
+    } else {
+        mnuSaveOnExit->setChecked(true);
+    }
+}
+
+void frmMain::mnuOffNow_Click()
+{
+    m.StopCD();
+    mnuOffNow->setEnabled(false);
+}
+
+void frmMain::mnuOff_Click() { mnuOff->setChecked(!mnuOff->isChecked()); }
+
+void frmMain::mnuExit_Click() { Form_QueryUnload(); }
+
+void frmMain::mnuCD_Click()
+{
+    if (!mnuCD->isChecked()) {
+        mnuCD->setChecked(true);
+        mnuCDAndSound->setChecked(false);
+        mnuAlarm->setChecked(false);
+    }
+}
+
+void frmMain::mnuAlarm_Click()
+{
+    if (m.AppSettings.AlarmSound.isEmpty())
+        mnuAlarmSound_Click();
+    if (!m.AppSettings.AlarmSound.isEmpty() && !mnuAlarm->isChecked()) {
+        mnuAlarm->setChecked(true);
+        mnuCD->setChecked(false);
+        mnuCDAndSound->setChecked(false);
+    }
+}
+
+void frmMain::mnuCDAndSound_Click()
+{
+    if (m.AppSettings.AlarmSound.isEmpty())
+        mnuAlarmSound_Click();
+    if (!m.AppSettings.AlarmSound.isEmpty() && !mnuCDAndSound->isChecked()) {
+        mnuCDAndSound->setChecked(true);
+        mnuCD->setChecked(false);
+        mnuAlarm->setChecked(false);
+    }
+}
+
+void frmMain::mnuAlarmSound_Click()
+{
+    const QString chosen = m.platform.getOpenFileName(
+        this, QStringLiteral("Choose an alarm sound..."),
+        {QStringLiteral("Sounds (*.wav)"), QStringLiteral("*.wav"), QStringLiteral("MPEG 3 Streams (*.mp3)"),
+         QStringLiteral("*.mp3")},
+        1, QString());
+    if (!chosen.isEmpty())
+        m.AppSettings.AlarmSound = chosen.trimmed();
+    m.AppSettings.AlarmSound.remove(QChar(0));
+}

@@ -1,0 +1,173 @@
+#pragma once
+// frmMain: the one main window. It shows the current time, the alarm time, the alarm's state and the time
+// left; its 75 ms clock tick fires the alarm; its timers ramp the volume, count the sleep minutes down, step
+// the playlist, loop the sound file and flash the alarm picture; its menus hold the alarm-source choice.
+
+#include <QDateTime>
+#include <QMainWindow>
+
+class Module1;
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class QPlainTextEdit;
+class QTimer;
+
+// Window heights, in twips: normal, and with the alarm message shown.
+inline constexpr int NormalHeightTwips = 2595;
+inline constexpr int MessageHeightTwips = 5700;
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(Module1& module);
+    ~frmMain() override;
+
+    Module1& m;
+
+    // Labels.
+    QLabel* Label2 = nullptr;        // "Current time:"
+    QLabel* lblTime = nullptr;       // the current time
+    QLabel* Label3 = nullptr;        // "Alarm set for:" or "Snooze until:"
+    QLabel* lblAlarm = nullptr;      // the alarm time in effect: the one authority for it
+    QLabel* lblOnOff = nullptr;      // "Alarm is off.", "Alarm is on." or "Wake up!": the alarm's state
+    QLabel* lblTimeUntil = nullptr;  // "Time until alarm:"
+    QLabel* lblTimeLeft = nullptr;   // "Alarm not on." or the countdown
+
+    // Buttons and the message panel.
+    QPushButton* cmdOnOff = nullptr;
+    QPushButton* cmdSnooze = nullptr;
+    QPushButton* cmdHideMessage = nullptr;
+    QPlainTextEdit* txtAlarm = nullptr;  // the alarm message
+    QCheckBox* chk1 = nullptr;      // takes the focus when the alarm goes off, so that no button holds it
+
+    // Pictures.
+    QLabel* imgOn = nullptr;
+    QLabel* imgOff = nullptr;
+    QLabel* Image1 = nullptr;  // clock
+    QLabel* Image2 = nullptr;  // opens the settings
+    QFrame* FrameOptions = nullptr;
+    QLabel* imgCD = nullptr;
+    QLabel* imgMIDI = nullptr;
+    QLabel* imgWave = nullptr;
+    QLabel* imgGradual = nullptr;
+    QLabel* imgSleep = nullptr;
+    QLabel* imgSnooze = nullptr;
+    QFrame* Line1 = nullptr;
+    QStatusBar* SBar = nullptr;
+
+    // Timers.
+    QTimer* Timer1 = nullptr;         // 75 ms clock tick, always on
+    QTimer* tmrVolume = nullptr;      // 2 s gradual volume ramp
+    QTimer* tmrSleep = nullptr;       // 1 min sleep countdown
+    QTimer* tmrPlayList = nullptr;    // 2 s playlist stepping
+    QTimer* SoundTimer = nullptr;     // 1.4 s sound-file loop
+    QTimer* tmrFlashAlarm = nullptr;  // 750 ms alarm picture flashing
+
+    // Menus.
+    QMenu* mnuSettings = nullptr;
+    QAction* mnuOptions = nullptr;
+    QAction* mnuSaveNow = nullptr;
+    QAction* mnuSaveOnExit = nullptr;
+    QAction* mnuOffNow = nullptr;
+    QAction* mnuExit = nullptr;
+    QAction* mnuCDAndSound = nullptr;
+    QAction* mnuAlarm = nullptr;
+    QAction* mnuCD = nullptr;
+    QAction* mnuAlarmSound = nullptr;
+    QAction* mnuOff = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuAbout = nullptr;
+    QAction* mnuHowHelp = nullptr;
+    QMenu* mnuWeb = nullptr;
+    QAction* mnuQA = nullptr;
+    QAction* mnuAddin = nullptr;
+    QAction* mnuUpdate = nullptr;
+    QAction* mnuBug = nullptr;
+    QAction* mnuFeatures = nullptr;
+    QAction* mnuMailing = nullptr;
+    QAction* mnuHome = nullptr;
+    QAction* mnuVersion = nullptr;
+    QMenu* mnuPopup = nullptr;
+    QAction* mnuPopOpen = nullptr;
+    QAction* mnuPopExit = nullptr;
+    QAction* mnuCancel = nullptr;
+
+    // State of the window.
+    QString TimeLeftText;    // the last countdown text
+    QString SavedAlarmTime;  // the alarm time in effect when the alarm was last turned on
+
+    // Handlers.
+    void Form_Load();
+    void Form_Resize();
+    bool Form_QueryUnload();  // true when the window may close (it never may: ExitProgram ends the program)
+    bool Form_KeyPress(int KeyAscii);
+    void Timer1_Timer();
+    void cmdOnOff_Click();
+    bool cmdOnOff_KeyDown(int KeyCode);
+    bool cmdOnOff_KeyPress(int KeyAscii);
+    void cmdOnOff_MouseUp();
+    void cmdSnooze_Click();
+    bool cmdSnooze_KeyDown(int KeyCode);
+    bool cmdSnooze_KeyPress(int KeyAscii);
+    void cmdHideMessage_Click();
+    bool cmdHideMessage_KeyDown(int KeyCode);
+    bool cmdHideMessage_KeyPress(int KeyAscii);
+    void tmrVolume_Timer();
+    void tmrSleep_Timer();
+    void tmrPlayList_Timer();
+    void SoundTimer_Timer();
+    void tmrFlashAlarm_Timer();
+    void NotifyIcon_MouseMessage(int message);
+    void mnuSaveNow_Click();
+    void mnuSaveOnExit_Click();
+    void mnuOffNow_Click();
+    void mnuOff_Click();
+    void mnuExit_Click();
+    void mnuCD_Click();
+    void mnuAlarm_Click();
+    void mnuCDAndSound_Click();
+    void mnuAlarmSound_Click();
+    void mnuPopOpen_Click();
+    void mnuPopExit_Click();
+
+    // Window geometry in twips, measured on the outer frame.
+    double TopTwips() const;
+    double LeftTwips() const;
+    void MoveTwips(double left, double top);
+    void SetHeightTwips(int twips);
+    int HeightTwips() const;
+    // The window is minimized.
+    bool IsMinimized() const;
+
+    // The alarm-source menus as one choice: which sources sound.
+    bool PlaysCD() const;
+    bool PlaysSoundFile() const;
+
+    void StopAllTimers();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void BuildTimers();
+    void SetSourceMenusEnabled(bool enabled);
+    void SetText(QLabel* label, const QString& text);
+    void SetShown(QWidget* widget, bool shown);
+    void SetStatusText(const QString& text);
+    void ModifyNotifyTip(const QString& tip);
+    // True when the alarm's time of day lies after `previous` and at or before `now`, the two ticks being at
+    // most a minute apart.
+    static bool AlarmTimePassedSince(const QDateTime& previous, const QDateTime& now, const QString& alarm);
+
+    QDateTime lastTick_;    // when the clock ticked last
+    int swallowedKey_ = 0;  // a key whose press was used: its release is not passed on
+};

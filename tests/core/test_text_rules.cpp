@@ -1,0 +1,169 @@
+// The text rules: numbers read out of texts, time texts, the countdown and the snooze arithmetic.
+
+#include "core/TextRules.h"
+
+#include <QtTest>
+
+class TestTextRules : public QObject {
+    Q_OBJECT
+private slots:
+    void numericValue_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("plain") << "15" << 15.0;
+        QTest::newRow("leading number") << "12abc" << 12.0;
+        QTest::newRow("no number") << "abc" << 0.0;
+        QTest::newRow("empty") << "" << 0.0;
+        QTest::newRow("negative") << "-1" << -1.0;
+        QTest::newRow("plus sign") << "+7" << 7.0;
+        QTest::newRow("fraction") << "2.75 tracks" << 2.75;
+        QTest::newRow("fraction only") << ".5" << 0.5;
+        QTest::newRow("blanks inside") << " 1 2\t3\n4" << 1234.0;
+        QTest::newRow("sign alone") << "-" << 0.0;
+        QTest::newRow("error text") << "The drive holds no disc." << 0.0;
+        QTest::newRow("error text with digit") << "3 devices busy" << 3.0;
+        QTest::newRow("second dot stops") << "1.2.3" << 1.2;
+        QTest::newRow("huge") << QString(400, QLatin1Char('9')) << 0.0;
+    }
+    void numericValue()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QCOMPARE(NumericValue(text), value);
+    }
+
+    void roundHalfEven_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<qint64>("rounded");
+        QTest::newRow("2.5 down") << 2.5 << qint64(2);
+        QTest::newRow("3.5 up") << 3.5 << qint64(4);
+        QTest::newRow("-2.5") << -2.5 << qint64(-2);
+        QTest::newRow("-3.5") << -3.5 << qint64(-4);
+        QTest::newRow("2.4999") << 2.4999 << qint64(2);
+        QTest::newRow("2.5001") << 2.5001 << qint64(3);
+        QTest::newRow("ramp step 65535/30") << 65535.0 / 30 << qint64(2184);
+        QTest::newRow("ramp step 40000/120") << 40000.0 / 120 << qint64(333);
+        QTest::newRow("whole") << 7.0 << qint64(7);
+    }
+    void roundHalfEven()
+    {
+        QFETCH(double, value);
+        QFETCH(qint64, rounded);
+        QCOMPARE(RoundHalfEven(value), rounded);
+    }
+
+    void parseWholeNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<qint64>("value");
+        QTest::newRow("plain") << "15" << true << qint64(15);
+        QTest::newRow("blanks around") << "  400 " << true << qint64(400);
+        QTest::newRow("negative") << "-1" << true << qint64(-1);
+        QTest::newRow("half to even") << "12.5" << true << qint64(12);
+        QTest::newRow("letters") << "abc" << false << qint64(0);
+        QTest::newRow("trailing letters") << "12abc" << false << qint64(0);
+        QTest::newRow("empty") << "" << false << qint64(0);
+        QTest::newRow("beyond int16") << "32768" << false << qint64(0);
+        QTest::newRow("int16 top") << "32767" << true << qint64(32767);
+        QTest::newRow("int16 bottom") << "-32768" << true << qint64(-32768);
+        QTest::newRow("enormous") << "99999999999" << false << qint64(0);
+        QTest::newRow("inner blank") << "1 5" << false << qint64(0);
+    }
+    void parseWholeNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QFETCH(qint64, value);
+        const std::optional<int64_t> parsed = ParseWholeNumber(text, -32768, 32767);
+        QCOMPARE(parsed.has_value(), valid);
+        if (valid)
+            QCOMPARE(*parsed, value);
+    }
+
+    void timeText_data()
+    {
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("morning") << QTime(7, 45, 0) << "7:45:00 AM";
+        QTest::newRow("midnight") << QTime(0, 30, 0) << "12:30:00 AM";
+        QTest::newRow("noon") << QTime(12, 0, 5) << "12:00:05 PM";
+        QTest::newRow("afternoon") << QTime(17, 5, 9) << "5:05:09 PM";
+        QTest::newRow("before midnight") << QTime(23, 59, 59) << "11:59:59 PM";
+        QTest::newRow("ten") << QTime(10, 0, 0) << "10:00:00 AM";
+    }
+    void timeText()
+    {
+        QFETCH(QTime, time);
+        QFETCH(QString, text);
+        QCOMPARE(TimeText(time), text);
+        QCOMPARE(ParseTimeText(text), time);
+    }
+
+    void parseTimeTextRejects_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("leading zero") << "07:45:00 AM";
+        QTest::newRow("24-hour") << "17:05:09";
+        QTest::newRow("hour 13") << "13:00:00 PM";
+        QTest::newRow("hour 0") << "0:10:00 AM";
+        QTest::newRow("minute 60") << "7:60:00 AM";
+        QTest::newRow("lower case mark") << "7:45:00 am";
+        QTest::newRow("no blank") << "7:45:00AM";
+        QTest::newRow("empty") << "";
+        QTest::newRow("words") << "tomorrow";
+    }
+    void parseTimeTextRejects()
+    {
+        QFETCH(QString, text);
+        QVERIFY(!ParseTimeText(text).isValid());
+    }
+
+    void timeLeft_data()
+    {
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<QString>("alarm");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("half a minute") << "7:44:30 AM" << "7:45:00 AM" << "00:00:30";
+        QTest::newRow("at the time") << "7:45:00 AM" << "7:45:00 AM" << "00:00:00";
+        QTest::newRow("just missed") << "7:45:01 AM" << "7:45:00 AM" << "23:59:59";
+        QTest::newRow("over midnight") << "11:00:00 PM" << "6:30:15 AM" << "07:30:15";
+        QTest::newRow("noon to midnight") << "12:00:00 PM" << "12:00:00 AM" << "12:00:00";
+        QTest::newRow("seconds borrow") << "7:44:59 AM" << "7:45:10 AM" << "00:00:11";
+        QTest::newRow("snooze") << "7:45:23 AM" << "7:53:23 AM" << "00:08:00";
+        QTest::newRow("nonsense alarm") << "7:45:00 AM" << "soon" << "16:15:00";
+    }
+    void timeLeft()
+    {
+        QFETCH(QString, now);
+        QFETCH(QString, alarm);
+        QFETCH(QString, left);
+        QCOMPARE(TimeLeftText(now, alarm), left);
+    }
+
+    void snooze_data()
+    {
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<int>("minutes");
+        QTest::addColumn<QString>("until");
+        QTest::newRow("morning") << "7:45:23 AM" << 8 << "7:53:23 AM";
+        QTest::newRow("over midnight") << "11:55:10 PM" << 8 << "12:03:10 AM";
+        QTest::newRow("into one o'clock") << "12:58:00 PM" << 5 << "1:03:00 PM";
+        QTest::newRow("into noon") << "11:57:00 AM" << 5 << "12:02:00 PM";
+        QTest::newRow("a full hour") << "7:10:00 AM" << 60 << "8:10:00 AM";
+        QTest::newRow("ninety minutes") << "7:40:00 AM" << 90 << "9:10:00 AM";
+        QTest::newRow("ninety over midnight") << "11:40:30 PM" << 90 << "1:10:30 AM";
+    }
+    void snooze()
+    {
+        QFETCH(QString, now);
+        QFETCH(int, minutes);
+        QFETCH(QString, until);
+        QCOMPARE(SnoozeTimeText(now, minutes), until);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestTextRules)
+#include "test_text_rules.moc"
