@@ -137,9 +137,10 @@ void Module1::LoadSettings()
     s.Dialog4 = whole(SectionSettings, "Dialog4", int16_t{1});
     s.Dialog5 = whole(SectionSettings, "Dialog5", int16_t{1});
 
-    const int64_t color = RoundHalfEven(NumericValue(text(SectionSettings, "BGColor", QStringLiteral("-1"))));
-    s.BGColor = color >= std::numeric_limits<int32_t>::min() && color <= std::numeric_limits<int32_t>::max()
-                    ? static_cast<int32_t>(color)
+    // The colour is the leading number of its text; a text without one, or beyond 32 bits, is no colour.
+    const std::optional<double> color = LeadingNumber(text(SectionSettings, "BGColor", QStringLiteral("-1")));
+    s.BGColor = color && *color >= std::numeric_limits<int32_t>::min() && *color <= std::numeric_limits<int32_t>::max()
+                    ? static_cast<int32_t>(RoundHalfEven(*color))
                     : -1;
     if (s.BGColor == -1) {
         const double colours = std::pow(2.0, platform.getDeviceCaps(&f, BITSPIXEL)) * platform.getDeviceCaps(&f, PLANES);
@@ -152,7 +153,9 @@ void Module1::LoadSettings()
     s.SleepTime = whole(SectionSettings, "SleepTime", int16_t{15});
     s.SleepEnabled = whole(SectionSettings, "SleepEnabled", int16_t{0});
     s.SleepStartTrack = whole(SectionSettings, "SleepStartTrack", int16_t{1});
-    f.lblAlarm->setText(text(SectionAlarm, "AlarmTime", QStringLiteral("7:45:00 AM")));
+    // An alarm time the clock can never show would never ring: such a text reads as the default.
+    const QString alarmTime = text(SectionAlarm, "AlarmTime", QStringLiteral("7:45:00 AM"));
+    f.lblAlarm->setText(ParseTimeText(alarmTime).isValid() ? alarmTime : QStringLiteral("7:45:00 AM"));
     s.AllowSnooze = whole(SectionAlarm, "AllowSnooze", int16_t{0});
     s.AllowMultipleSnoozes = whole(SectionAlarm, "AllowMultipleSnoozes", int16_t{0});
     s.GradVolumeMinutes = whole(SectionAlarm, "GradVolumeMinutes", int16_t{4});

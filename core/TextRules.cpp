@@ -39,7 +39,9 @@ int Mod(int value, int modulus)
 
 }  // namespace
 
-double NumericValue(const QString& text)
+double NumericValue(const QString& text) { return LeadingNumber(text).value_or(0.0); }
+
+std::optional<double> LeadingNumber(const QString& text)
 {
     QString compact;
     compact.reserve(text.size());
@@ -49,10 +51,12 @@ double NumericValue(const QString& text)
     }
     const qsizetype length = LeadingNumberLength(compact);
     if (length == 0)
-        return 0.0;
+        return std::nullopt;
     bool ok = false;
     const double value = compact.left(length).toDouble(&ok);
-    return ok && std::isfinite(value) ? value : 0.0;
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 int64_t RoundHalfEven(double value)

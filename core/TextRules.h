@@ -11,6 +11,8 @@
 // The numeric value of a text: blanks, tabs and line feeds are removed, then the longest leading decimal number
 // (optional sign, digits, optional fraction) is read; a text without one reads 0 ("12abc" is 12, "abc" is 0).
 double NumericValue(const QString& text);
+// The same, but nothing when the text holds no leading number at all.
+std::optional<double> LeadingNumber(const QString& text);
 
 // A value rounded to the nearest whole number, a half going to the even neighbour (2.5 is 2, 3.5 is 4).
 int64_t RoundHalfEven(double value);

@@ -178,11 +178,12 @@ void frmMain::BuildMenus()
         QAction* action = Named(menu->addAction(caption), name);
         return action;
     };
-    const auto hidden = [&](QMenu* menu, const char* name, const QString& caption, bool checked) {
-        QAction* action = item(menu, name, caption);
+    // Hidden items are never shown: they belong to their menu but stand in none of its rows, and hold their
+    // settings in their check marks and enabled states.
+    const auto hidden = [](QMenu* menu, const char* name, const QString& caption, bool checked) {
+        QAction* action = Named(new QAction(caption, menu), name);
         action->setCheckable(true);
         action->setChecked(checked);
-        action->setVisible(false);
         return action;
     };
 
@@ -202,8 +203,8 @@ void frmMain::BuildMenus()
     mnuCDAndSound = hidden(mnuSettings, "mnuCDAndSound", QStringLiteral("&Play CD with alarm sound"), false);
     mnuAlarm = hidden(mnuSettings, "mnuAlarm", QStringLiteral("Play only &alarm sound"), false);
     mnuCD = hidden(mnuSettings, "mnuCD", QStringLiteral("Play only &CD"), true);
-    mnuAlarmSound = item(mnuSettings, "mnuAlarmSound", QStringLiteral("Choose alarm &sound..."));
-    mnuAlarmSound->setVisible(false);
+    mnuAlarmSound = hidden(mnuSettings, "mnuAlarmSound", QStringLiteral("Choose alarm &sound..."), false);
+    mnuAlarmSound->setCheckable(false);
     mnuOff = hidden(mnuSettings, "mnuOff", QStringLiteral("Turn &off CD with alarm"), true);
 
     mnuHelp = Named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");

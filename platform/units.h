@@ -9,7 +9,8 @@
 
 inline constexpr int TwipsPerPixel = 15;
 
-inline int TwipsToPixels(double twips) { return static_cast<int>(std::lround(twips / TwipsPerPixel)); }
+// A position in twips falls on the pixel that holds it, so a value saved back never grows past a limit.
+inline int TwipsToPixels(double twips) { return static_cast<int>(std::floor(twips / TwipsPerPixel)); }
 inline double PixelsToTwips(int pixels) { return static_cast<double>(pixels) * TwipsPerPixel; }
 
 inline QColor ColorFromBGR(uint32_t bgr)
