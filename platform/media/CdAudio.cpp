@@ -1,0 +1,413 @@
+// The "cdaudio" device: an audio CD in a drive, or a disc image of the discs folder. Audio is extracted
+// digitally on the worker: through libcdio-paranoia from a drive (it corrects jitter and retries scratched
+// sectors), straight from the .bin of an image. Data tracks are counted but never played.
+
+#include "platform/cd_drives.h"
+#include "platform/media/MciDevice.h"
+#include "platform/media/MciErrors.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cdio/cdio.h>
+#include <cdio/paranoia/cdda.h>
+#include <cdio/paranoia/paranoia.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace media {
+
+namespace {
+
+constexpr int framesPerSector = 588;  // 2352 bytes of 16-bit stereo
+constexpr int sectorsPerSecond = 75;
+constexpr int pregapSectors = 150;    // where track 1 usually starts; absolute positions count from 0
+// How many sectors one worker step reads, and how often an image is checked for still being there.
+constexpr int sectorsPerRead = 8;
+constexpr int sectorsPerCheck = 75;
+// A drive that retries a sector gives up after this many attempts; the sector then counts as unreadable.
+constexpr int paranoiaRetries = 20;
+
+using CdioHandle = std::unique_ptr<CdIo_t, decltype(&cdio_destroy)>;
+struct DriveCloser {
+    void operator()(cdrom_drive_t* drive) const { cdio_cddap_close_no_free_cdio(drive); }
+};
+using DriveHandle = std::unique_ptr<cdrom_drive_t, DriveCloser>;
+using ParanoiaHandle = std::unique_ptr<cdrom_paranoia_t, decltype(&cdio_paranoia_free)>;
+
+struct Track {
+    int number;
+    int64_t lba;    // first sector, absolute
+    int64_t end;    // one past the last sector
+    bool audio;
+};
+
+class CdSource final : public MediaSource {
+public:
+    explicit CdSource(const CdDrive& drive)
+        : source_(drive.source), isImage_(drive.isImage), cdio_(nullptr, &cdio_destroy),
+          paranoia_(nullptr, &cdio_paranoia_free)
+    {
+        if (isImage_)
+            bin_ = source_.chopped(4) + QStringLiteral(".bin");
+    }
+
+    ~CdSource() override
+    {
+        paranoia_.reset();
+        drive_.reset();
+        cdio_.reset();
+    }
+
+    const std::vector<Track>& tracks() const { return tracks_; }
+    const Track* track(long long number) const
+    {
+        for (const Track& t : tracks_) {
+            if (t.number == number)
+                return &t;
+        }
+        return nullptr;
+    }
+    const Track* trackAt(int64_t lba) const
+    {
+        const Track* found = tracks_.empty() ? nullptr : &tracks_.front();
+        for (const Track& t : tracks_) {
+            if (t.lba <= lba)
+                found = &t;
+        }
+        return found;
+    }
+
+    int64_t startFrame() const override { return tracks_.empty() ? 0 : tracks_.front().lba * framesPerSector; }
+    int64_t endFrame() const override { return leadout_ * framesPerSector; }
+    size_t bufferFrames() const override { return size_t(isImage_ ? outputRate / 2 : outputRate * 2); }
+    int chunkFrames() const override { return sectorsPerRead * framesPerSector; }
+
+    bool checkReady() override
+    {
+        if (isImage_) {
+            if (!imageIntact())
+                return false;
+            return !tracks_.empty() || loadToc();
+        }
+        if (!cdio_ || tracks_.empty())
+            return loadToc();
+        if (cdio_get_media_changed(cdio_.get()) == 1 || cdio_get_disc_last_lsn(cdio_.get()) == CDIO_INVALID_LSN)
+            return loadToc();
+        return true;
+    }
+
+    uint32_t prepare(int64_t from, int64_t to) override
+    {
+        segments_ = audioSegments(from, to);
+        segment_ = 0;
+        sinceCheck_ = 0;
+        if (segments_.empty())
+            return mci::NoError;
+        next_ = segments_.front().first;
+        if (!isImage_) {
+            if (!paranoia_) {
+                drive_.reset(cdio_cddap_identify_cdio(cdio_.get(), CDDA_MESSAGE_FORGETIT, nullptr));
+                if (!drive_ || cdio_cddap_open(drive_.get()) != 0)
+                    return mci::NotReady;
+                paranoia_.reset(cdio_paranoia_init(drive_.get()));
+                if (!paranoia_)
+                    return mci::NotReady;
+                cdio_paranoia_modeset(paranoia_.get(), PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+            }
+            cdio_paranoia_seek(paranoia_.get(), int32_t(cdio_lba_to_lsn(lba_t(next_ / framesPerSector))), SEEK_SET);
+        }
+        return mci::NoError;
+    }
+
+    int read(float* out, int frames) override
+    {
+        // Skip what is left of a finished segment (a data track lies between).
+        while (segment_ < segments_.size() && next_ >= segments_[segment_].second) {
+            if (++segment_ < segments_.size()) {
+                next_ = segments_[segment_].first;
+                if (!isImage_)
+                    cdio_paranoia_seek(paranoia_.get(),
+                                       int32_t(cdio_lba_to_lsn(lba_t(next_ / framesPerSector))), SEEK_SET);
+            }
+        }
+        if (segment_ >= segments_.size())
+            return 0;
+
+        // Whole sectors from the sector holding next_, then the frames wanted of them.
+        const int64_t sector = next_ / framesPerSector;
+        const int64_t lastFrame = std::min<int64_t>(segments_[segment_].second, next_ + frames);
+        const int sectors = int((lastFrame + framesPerSector - 1) / framesPerSector - sector);
+        raw_.resize(size_t(sectors) * framesPerSector * 2);
+        if (!readSectors(sector, sectors))
+            return -1;
+        const int64_t skip = next_ - sector * framesPerSector;
+        const int64_t count = lastFrame - next_;
+        for (int64_t i = 0; i < count * 2; ++i)
+            out[i] = float(raw_[size_t(skip * 2 + i)]) / 32768.0F;
+        next_ = lastFrame;
+        return int(count);
+    }
+
+    int64_t positionAfter(int64_t from, int64_t to, int64_t mixed) const override
+    {
+        for (const auto& [first, last] : audioSegments(from, to)) {
+            if (mixed < last - first)
+                return first + mixed;
+            mixed -= last - first;
+        }
+        return to;
+    }
+
+private:
+    bool loadToc()
+    {
+        tracks_.clear();
+        leadout_ = 0;
+        paranoia_.reset();
+        drive_.reset();
+        cdio_.reset(cdio_open(QFile::encodeName(source_).constData(), isImage_ ? DRIVER_BINCUE : DRIVER_DEVICE));
+        if (!cdio_)
+            return false;
+        const track_t first = cdio_get_first_track_num(cdio_.get());
+        const track_t count = cdio_get_num_tracks(cdio_.get());
+        if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0)
+            return false;
+        const lba_t leadout = cdio_get_track_lba(cdio_.get(), CDIO_CDROM_LEADOUT_TRACK);
+        if (leadout == CDIO_INVALID_LBA)
+            return false;
+        for (int i = 0; i < count; ++i) {
+            const auto number = track_t(first + i);
+            const lba_t lba = cdio_get_track_lba(cdio_.get(), number);
+            if (lba == CDIO_INVALID_LBA)
+                return false;
+            tracks_.push_back({number, lba, 0, cdio_get_track_format(cdio_.get(), number) == TRACK_FORMAT_AUDIO});
+        }
+        for (size_t i = 0; i < tracks_.size(); ++i)
+            tracks_[i].end = i + 1 < tracks_.size() ? tracks_[i + 1].lba : leadout;
+        leadout_ = leadout;
+        if (isImage_)
+            imageBytes_ = (leadout_ - tracks_.front().lba) * CDIO_CD_FRAMESIZE_RAW;
+        return true;
+    }
+
+    // An image is there while its two files are and the .bin still holds the whole disc.
+    bool imageIntact() const
+    {
+        if (!QFileInfo::exists(source_))
+            return false;
+        const QFileInfo bin(bin_);
+        return bin.isFile() && (imageBytes_ == 0 || bin.size() >= imageBytes_);
+    }
+
+    // The audio parts of [from, to) in frames, track by track.
+    std::vector<std::pair<int64_t, int64_t>> audioSegments(int64_t from, int64_t to) const
+    {
+        std::vector<std::pair<int64_t, int64_t>> segments;
+        for (const Track& t : tracks_) {
+            const int64_t first = std::max(from, t.lba * framesPerSector);
+            const int64_t last = std::min(to, t.end * framesPerSector);
+            if (!t.audio || first >= last)
+                continue;
+            if (!segments.empty() && segments.back().second == first)
+                segments.back().second = last;
+            else
+                segments.emplace_back(first, last);
+        }
+        return segments;
+    }
+
+    bool readSectors(int64_t lba, int count)
+    {
+        sinceCheck_ += count;
+        if (isImage_) {
+            if (sinceCheck_ >= sectorsPerCheck) {
+                sinceCheck_ = 0;
+                if (!imageIntact())
+                    return false;
+            }
+            return cdio_read_audio_sectors(cdio_.get(), raw_.data(), cdio_lba_to_lsn(lba_t(lba)), unsigned(count)) ==
+                   DRIVER_OP_SUCCESS;
+        }
+        for (int i = 0; i < count; ++i) {
+            const int16_t* sector = cdio_paranoia_read_limited(paranoia_.get(), nullptr, paranoiaRetries);
+            if (!sector)
+                return false;
+            std::memcpy(raw_.data() + size_t(i) * framesPerSector * 2, sector, CDIO_CD_FRAMESIZE_RAW);
+        }
+        return true;
+    }
+
+    QString source_;
+    QString bin_;
+    const bool isImage_;
+    CdioHandle cdio_;
+    DriveHandle drive_;
+    ParanoiaHandle paranoia_;
+    std::vector<Track> tracks_;
+    int64_t leadout_ = 0;
+    int64_t imageBytes_ = 0;
+    std::vector<std::pair<int64_t, int64_t>> segments_;
+    size_t segment_ = 0;
+    int64_t next_ = 0;
+    int sinceCheck_ = 0;
+    std::vector<int16_t> raw_;
+};
+
+QString twoDigits(int64_t value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
+
+QString msf(int64_t sectors)
+{
+    return twoDigits(sectors / (60 * sectorsPerSecond)) + QLatin1Char(':') +
+           twoDigits(sectors / sectorsPerSecond % 60) + QLatin1Char(':') + twoDigits(sectors % sectorsPerSecond);
+}
+
+class CdAudioDevice final : public MciDevice {
+public:
+    CdAudioDevice(std::unique_ptr<CdSource> source, VoiceHost& host)
+        : MciDevice(std::move(source), Bus::Aux, host)
+    {
+    }
+
+    QString deviceType() const override { return QStringLiteral("cdaudio"); }
+
+    QString timeFormat() const override
+    {
+        switch (format_) {
+        case Format::Tmsf:
+            return QStringLiteral("tmsf");
+        case Format::Msf:
+            return QStringLiteral("msf");
+        case Format::Milliseconds:
+            break;
+        }
+        return QStringLiteral("milliseconds");
+    }
+
+    uint32_t setTimeFormat(const QString& name) override
+    {
+        if (name.compare(QLatin1String("tmsf"), Qt::CaseInsensitive) == 0)
+            format_ = Format::Tmsf;
+        else if (name.compare(QLatin1String("msf"), Qt::CaseInsensitive) == 0)
+            format_ = Format::Msf;
+        else if (MciDevice::setTimeFormat(name) == mci::NoError)
+            format_ = Format::Milliseconds;
+        else
+            return mci::BadTimeFormat;
+        return mci::NoError;
+    }
+
+    uint32_t parsePosition(const QString& text, int64_t& frame) const override
+    {
+        if (format_ == Format::Milliseconds) {
+            long long ms = 0;
+            if (!mci::readNumber(text, ms))
+                return mci::BadParameter;
+            frame = int64_t(ms) * outputRate / 1000;
+            return mci::NoError;
+        }
+        std::vector<long long> parts;
+        const int maxParts = format_ == Format::Tmsf ? 4 : 3;
+        if (!mci::readColonNumbers(text, maxParts, parts))
+            return mci::BadParameter;
+        parts.resize(size_t(maxParts), 0);
+        int64_t base = 0;
+        size_t at = 0;
+        if (format_ == Format::Tmsf) {
+            const Track* t = cd().track(parts[0]);
+            if (!t)
+                return mci::OutOfRange;
+            base = t->lba;
+            at = 1;
+        }
+        const long long minutes = parts[at], seconds = parts[at + 1], sectors = parts[at + 2];
+        if (seconds > 59 || sectors >= sectorsPerSecond)
+            return mci::BadParameter;
+        frame = (base + (minutes * 60 + seconds) * sectorsPerSecond + sectors) * framesPerSector;
+        return mci::NoError;
+    }
+
+    QString formatPosition(int64_t frame) const override
+    {
+        const int64_t lba = frame / framesPerSector;
+        switch (format_) {
+        case Format::Tmsf: {
+            const Track* t = cd().trackAt(lba);
+            if (!t)
+                return msf(lba);
+            return twoDigits(t->number) + QLatin1Char(':') + msf(lba - t->lba);
+        }
+        case Format::Msf:
+            return msf(lba);
+        case Format::Milliseconds:
+            break;
+        }
+        return QString::number(frame * 1000 / outputRate);
+    }
+
+    QString formatLength(int64_t frames) const override
+    {
+        if (format_ == Format::Milliseconds)
+            return QString::number(frames * 1000 / outputRate);
+        return msf(frames / framesPerSector);
+    }
+
+    uint32_t statusItem(mci::WordReader& words, QString& reply) override
+    {
+        const bool number = words.take({"number", "of", "tracks"});
+        const bool current = !number && words.take({"current", "track"});
+        const bool length = !number && !current && words.take({"length", "track"});
+        const bool position = !number && !current && !length && words.take({"position", "track"});
+        const bool type = !number && !current && !length && !position && words.take({"type", "track"});
+        if (!number && !current && !length && !position && !type)
+            return MciDevice::statusItem(words, reply);
+        if (const uint32_t error = refresh())
+            return error;
+        if (number) {
+            reply = QString::number(cd().tracks().size());
+            return mci::NoError;
+        }
+        if (current) {
+            const Track* t = cd().trackAt(MciDevice::position() / framesPerSector);
+            reply = QString::number(t ? t->number : 1);
+            return mci::NoError;
+        }
+        mci::Word word;
+        long long n = 0;
+        if (!words.next(word))
+            return mci::MissingParameter;
+        if (!mci::readNumber(word.text, n))
+            return mci::BadParameter;
+        const Track* t = cd().track(n);
+        if (!t)
+            return mci::OutOfRange;
+        if (length)
+            reply = formatLength((t->end - t->lba) * framesPerSector);
+        else if (position)
+            reply = formatPosition(t->lba * framesPerSector);
+        else
+            reply = t->audio ? QStringLiteral("audio") : QStringLiteral("other");
+        return mci::NoError;
+    }
+
+private:
+    enum class Format { Msf, Tmsf, Milliseconds };
+    const CdSource& cd() const { return static_cast<const CdSource&>(source()); }
+    Format format_ = Format::Msf;
+};
+
+}  // namespace
+
+std::unique_ptr<MciDevice> openCdAudio(const CdDrive& drive, VoiceHost& host, uint32_t& error)
+{
+    error = mci::NoError;
+    // A drive without a disc opens; its commands then answer "not ready" until a disc is in.
+    return std::make_unique<CdAudioDevice>(std::make_unique<CdSource>(drive), host);
+}
+
+}  // namespace media

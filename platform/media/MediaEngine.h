@@ -1,0 +1,76 @@
+#pragma once
+// The media engine: the command-string interpreter with its alias table, the three devices (cdaudio,
+// waveaudio, sequencer), the mixer with the wave-output and auxiliary volumes, the beep, and the output.
+// Commands come from one thread at a time (the user-interface thread); every device produces its sound on a
+// worker of its own, and the output only mixes what is ready.
+
+#include "platform/Platform.h"
+#include "platform/media/AudioOutput.h"
+#include "platform/media/Mixer.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace media {
+class MciDevice;
+}
+namespace mci {
+class WordReader;
+}
+
+struct MediaEngineOptions {
+    // The General MIDI sound font the sequencer plays from; read only while a sequencer is open.
+    QString soundFont = QStringLiteral("/usr/share/sounds/sf2/default-GM.sf2");
+    // Where the sound goes: SDL's audio output when empty.
+    std::shared_ptr<media::AudioOutput> output;
+    // How long the output stays open after the last sound, before it is closed (no audio thread while idle).
+    std::chrono::milliseconds idleClose{3000};
+};
+
+class MediaEngine final : public Multimedia, private media::VoiceHost {
+public:
+    explicit MediaEngine(MediaEngineOptions options = {});
+    ~MediaEngine() override;
+    MediaEngine(const MediaEngine&) = delete;
+    MediaEngine& operator=(const MediaEngine&) = delete;
+
+    uint32_t mciSendString(const QString& command, QString& reply) override;
+    bool mciGetErrorString(uint32_t error, QString& text) override;
+    uint32_t waveOutGetVolume(int device, uint32_t& volume) override;
+    uint32_t waveOutSetVolume(int device, uint32_t volume) override;
+    uint32_t auxGetVolume(int device, uint32_t& volume) override;
+    uint32_t auxSetVolume(int device, uint32_t volume) override;
+    void beep() override;
+
+    // For measurements: the steady-clock time (ns) at which the playback of `alias` first reached the output,
+    // 0 when it has not (yet), or the alias is not playing.
+    int64_t firstSoundNs(const QString& alias);
+    bool outputOpen();
+    // Why the output could not be opened the last time it failed (the audio library's words).
+    QString lastOutputError();
+
+private:
+    uint32_t execute(const QString& command, QString& reply);
+    uint32_t open(mci::WordReader& words, const QString& name, bool quoted);
+    uint32_t set(media::MciDevice& device, mci::WordReader& words);
+    uint32_t startVoice(media::Voice& voice) override;
+    void endVoice(media::Voice& voice) override;
+    void keepOutput();
+
+    const MediaEngineOptions options_;
+    std::mutex commandMutex_;
+    std::map<QString, std::unique_ptr<media::MciDevice>> devices_;  // by alias, in lower case
+
+    media::Mixer mixer_;
+    std::shared_ptr<media::AudioOutput> output_;
+    std::mutex outputMutex_;
+    std::condition_variable outputChanged_;
+    bool quit_ = false;
+    std::chrono::steady_clock::time_point lastStart_;
+    QString lastOutputError_;
+    std::thread keeper_;
+};
