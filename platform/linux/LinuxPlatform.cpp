@@ -1,0 +1,202 @@
+#include "platform/linux/LinuxPlatform.h"
+
+#include "platform/cd_drives.h"
+#include "platform/linux/NotifyIconHost.h"
+#include "platform/linux/xdg.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QWidget>
+
+namespace {
+
+// The error every MCI command gets when the platform was built without a media engine.
+constexpr uint32_t noMediaEngine = 0xFFFF;
+
+}  // namespace
+
+LinuxPlatform::LinuxPlatform(std::unique_ptr<Multimedia> media)
+    : media_(std::move(media))
+{
+    Q_ASSERT_X(media_ != nullptr, "LinuxPlatform", "built without a media engine");
+    // The native per-user location of organisation and application "Dawnbell".
+    settingsFile_ = QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Dawnbell"),
+                              QStringLiteral("Dawnbell"))
+                        .fileName();
+}
+
+LinuxPlatform::~LinuxPlatform() = default;
+
+// ---- Multimedia: the media engine answers -------------------------------------------------------------------
+
+uint32_t LinuxPlatform::mciSendString(const QString& command, QString& reply)
+{
+    reply.clear();
+    return media_ ? media_->mciSendString(command, reply) : noMediaEngine;
+}
+
+bool LinuxPlatform::mciGetErrorString(uint32_t error, QString& text)
+{
+    if (media_)
+        return media_->mciGetErrorString(error, text);
+    text.clear();
+    return false;
+}
+
+uint32_t LinuxPlatform::waveOutGetVolume(int device, uint32_t& volume)
+{
+    return media_ ? media_->waveOutGetVolume(device, volume) : MMSYSERR_BADDEVICEID;
+}
+
+uint32_t LinuxPlatform::waveOutSetVolume(int device, uint32_t volume)
+{
+    return media_ ? media_->waveOutSetVolume(device, volume) : MMSYSERR_BADDEVICEID;
+}
+
+uint32_t LinuxPlatform::auxGetVolume(int device, uint32_t& volume)
+{
+    return media_ ? media_->auxGetVolume(device, volume) : MMSYSERR_BADDEVICEID;
+}
+
+uint32_t LinuxPlatform::auxSetVolume(int device, uint32_t volume)
+{
+    return media_ ? media_->auxSetVolume(device, volume) : MMSYSERR_BADDEVICEID;
+}
+
+void LinuxPlatform::beep()
+{
+    if (media_)
+        media_->beep();
+}
+
+// ---- Drives --------------------------------------------------------------------------------------------------
+
+int LinuxPlatform::getDriveType(const QString& root)
+{
+    return findCdDrive(listCdDrives(), root) ? DRIVE_CDROM : DRIVE_NO_ROOT_DIR;
+}
+
+QString LinuxPlatform::cdDevicePath(const QString& root)
+{
+    const std::vector<CdDrive> drives = listCdDrives();
+    const CdDrive* drive = findCdDrive(drives, root);
+    return drive ? drive->source : QString();
+}
+
+// ---- SystemInfo ----------------------------------------------------------------------------------------------
+
+QString LinuxPlatform::moduleFileName()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationFilePath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+QString LinuxPlatform::systemFolder()
+{
+    return QStringLiteral("/usr/bin");
+}
+
+QString LinuxPlatform::windowsFolder()
+{
+    return QStringLiteral("/usr/share");
+}
+
+QString LinuxPlatform::homeFolder()
+{
+    return QDir::homePath();
+}
+
+int LinuxPlatform::platformId()
+{
+    return VER_PLATFORM_WIN32_NT;
+}
+
+QString LinuxPlatform::platformName()
+{
+    return QStringLiteral("Linux");
+}
+
+int LinuxPlatform::getDeviceCaps(QWidget* window, int index)
+{
+    switch (index) {
+    case BITSPIXEL: {
+        const QScreen* screen = window ? window->screen() : nullptr;
+        if (!screen && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+            screen = QGuiApplication::primaryScreen();
+        // Without a screen to ask, a true-colour display is the safe guess.
+        return screen ? screen->depth() : 24;
+    }
+    case PLANES:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+QString LinuxPlatform::cdPlayerPath()
+{
+    const QString desktopId = xdg::defaultApplication(QStringLiteral("x-content/audio-cdda"));
+    if (desktopId.isEmpty())
+        return {};
+    return xdg::programOfDesktopEntry(xdg::findDesktopEntry(desktopId));
+}
+
+bool LinuxPlatform::canOpenForReading(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly);
+}
+
+QDateTime LinuxPlatform::now()
+{
+    return QDateTime::currentDateTime();
+}
+
+// ---- NotifyArea ----------------------------------------------------------------------------------------------
+
+NotifyIconHost& LinuxPlatform::notifyHost()
+{
+    if (!notifyHost_) {
+        notifyHost_ = std::make_unique<NotifyIconHost>();
+        notifyHost_->setCallback(notifyCallback_);
+    }
+    return *notifyHost_;
+}
+
+QSystemTrayIcon& LinuxPlatform::notifyIcon()
+{
+    return notifyHost().icon();
+}
+
+bool LinuxPlatform::shellNotifyIcon(int message, const NotifyIconData& data)
+{
+    // The tray icon is a widget-level service: without a QApplication there is no notification area.
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return false;
+    switch (message) {
+    case NIM_ADD:
+        return notifyHost().add(data);
+    case NIM_MODIFY:
+        return notifyHost().modify(data);
+    case NIM_DELETE:
+        return notifyHost().remove();
+    default:
+        return false;
+    }
+}
+
+void LinuxPlatform::setNotifyIconCallback(std::function<void(int mouseMessage)> callback)
+{
+    notifyCallback_ = std::move(callback);
+    if (notifyHost_)
+        notifyHost_->setCallback(notifyCallback_);
+}
