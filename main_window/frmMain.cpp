@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <QWindow>
 
 static void InitResources() { Q_INIT_RESOURCE(dawnbell); }
 
@@ -285,8 +286,17 @@ void frmMain::MoveTwips(double left, double top) { move(TwipsToPixels(left), Twi
 
 void frmMain::SetHeightTwips(int twips)
 {
-    const int decoration = frameGeometry().height() - height();
-    setFixedSize(WindowWidth, TwipsToPixels(twips) - decoration);
+    // The height counts the window's frame; the frame is known once the window exists on the screen, and
+    // showEvent applies the height again then.
+    heightTwips_ = twips;
+    const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    setFixedSize(WindowWidth, TwipsToPixels(twips) - frame.top() - frame.bottom());
+}
+
+void frmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    SetHeightTwips(heightTwips_);
 }
 
 int frmMain::HeightTwips() const { return static_cast<int>(PixelsToTwips(frameGeometry().height())); }

@@ -153,6 +153,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -168,6 +169,7 @@ private:
     // most a minute apart.
     static bool AlarmTimePassedSince(const QDateTime& previous, const QDateTime& now, const QString& alarm);
 
+    int heightTwips_ = NormalHeightTwips;
     QDateTime lastTick_;    // when the clock ticked last
     int swallowedKey_ = 0;  // a key whose press was used: its release is not passed on
 };
