@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <cdio/cdio.h>
+#include <cdio/logging.h>
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
@@ -88,16 +89,27 @@ public:
     bool checkReady() override
     {
         if (isImage_) {
-            if (!imageIntact())
+            if (!imageIntact()) {
+                lost_ = true;
                 return false;
-            return !tracks_.empty() || loadToc();
+            }
+            // An image that comes back after it was gone is read anew: it may be another disc.
+            if (lost_ || tracks_.empty()) {
+                lost_ = false;
+                return loadToc();
+            }
+            return true;
         }
-        if (!cdio_ || tracks_.empty())
+        if (!cdio_ || tracks_.empty() || lost_) {
+            lost_ = false;
             return loadToc();
+        }
         if (cdio_get_media_changed(cdio_.get()) == 1 || cdio_get_disc_last_lsn(cdio_.get()) == CDIO_INVALID_LSN)
             return loadToc();
         return true;
     }
+
+    bool hasSound(int64_t from, int64_t to) const override { return !audioSegments(from, to).empty(); }
 
     uint32_t prepare(int64_t from, int64_t to) override
     {
@@ -141,8 +153,10 @@ public:
         const int64_t lastFrame = std::min<int64_t>(segments_[segment_].second, next_ + frames);
         const int sectors = int((lastFrame + framesPerSector - 1) / framesPerSector - sector);
         raw_.resize(size_t(sectors) * framesPerSector * 2);
-        if (!readSectors(sector, sectors))
+        if (!readSectors(sector, sectors)) {
+            lost_ = true;
             return -1;
+        }
         const int64_t skip = next_ - sector * framesPerSector;
         const int64_t count = lastFrame - next_;
         for (int64_t i = 0; i < count * 2; ++i)
@@ -253,6 +267,7 @@ private:
     size_t segment_ = 0;
     int64_t next_ = 0;
     int sinceCheck_ = 0;
+    bool lost_ = false;  // the media failed; read the table of contents again before trusting it
     std::vector<int16_t> raw_;
 };
 
@@ -405,6 +420,8 @@ private:
 
 std::unique_ptr<MciDevice> openCdAudio(const CdDrive& drive, VoiceHost& host, uint32_t& error)
 {
+    // The image reader's remarks on pregaps and the like would only clutter stderr; errors still show.
+    cdio_loglevel_default = CDIO_LOG_ERROR;
     error = mci::NoError;
     // A drive without a disc opens; its commands then answer "not ready" until a disc is in.
     return std::make_unique<CdAudioDevice>(std::make_unique<CdSource>(drive), host);

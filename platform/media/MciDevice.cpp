@@ -17,8 +17,8 @@ constexpr auto stallLimit = std::chrono::seconds(10);
 MciDevice::MciDevice(std::unique_ptr<MediaSource> source, Bus bus, VoiceHost& host)
     : source_(std::move(source)), bus_(bus), host_(host)
 {
-    position_ = source_->startFrame();
     notReady_ = !source_->checkReady();
+    position_ = source_->startFrame();
 }
 
 MciDevice::~MciDevice()
@@ -94,8 +94,12 @@ uint32_t MciDevice::refresh()
             state_ = State::Stopped;
         }
     }
-    if (state_ != State::Playing)
+    if (state_ != State::Playing) {
         notReady_ = !source_->checkReady();
+        // A disc read anew may be shorter than the position kept.
+        if (!notReady_ && (position_ < source_->startFrame() || position_ > source_->endFrame()))
+            position_ = source_->startFrame();
+    }
     return notReady_ ? mci::NotReady : mci::NoError;
 }
 
@@ -137,8 +141,10 @@ uint32_t MciDevice::play(std::optional<int64_t> from, std::optional<int64_t> to,
     endPlayback(false);
     position_ = first;
     state_ = State::Stopped;
-    if (first == last)
+    if (!source_->hasSound(first, last)) {
+        position_ = last;
         return mci::NoError;
+    }
 
     auto voice = std::make_unique<Voice>(source_->bufferFrames(), bus_);
     if (const uint32_t error = source_->prepare(first, last)) {

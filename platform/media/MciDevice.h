@@ -25,6 +25,8 @@ public:
     virtual int64_t endFrame() const = 0;
     // False when the media cannot be read now (a removed disc, an image deleted).
     virtual bool checkReady() { return true; }
+    // False when the range [from, to) holds nothing to hear (a CD range of data tracks only).
+    virtual bool hasSound(int64_t from, int64_t to) const { return from < to; }
     // Gets ready to read the range [from, to). Returns 0 or an error code.
     virtual uint32_t prepare(int64_t from, int64_t to) = 0;
     // Fills up to `frames` interleaved stereo frames; returns how many, 0 at the end, -1 when the media could

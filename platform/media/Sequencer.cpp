@@ -7,7 +7,6 @@
 #include "platform/media/MidiFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <fluidsynth.h>
 #include <malloc.h>
@@ -154,10 +153,15 @@ std::unique_ptr<MciDevice> openSequencer(const QString& path, const QString& sou
     }
 
     quietLibrary();
-    if (!QFileInfo(soundFont).isReadable()) {
+    // A sound font is a RIFF file of form "sfbk" (SoundFont 2 and 3) or "DLS "; anything else would only make
+    // the library complain before it fails.
+    QFile font(soundFont);
+    const QByteArray head = font.open(QIODevice::ReadOnly) ? font.read(12) : QByteArray();
+    if (head.size() < 12 || !head.startsWith("RIFF") || (head.mid(8) != "sfbk" && head.mid(8) != "DLS ")) {
         error = mci::NoSoundFont;
         return nullptr;
     }
+    font.close();
     SettingsHandle settings(new_fluid_settings(), &delete_fluid_settings);
     if (!settings) {
         error = mci::DeviceFailed;

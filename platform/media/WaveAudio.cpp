@@ -70,6 +70,11 @@ public:
             while (SDL_AudioStreamAvailable(stream_.get()) < frames * bytesPerFrame && !sourceEnded_) {
                 const int n = readStereo(readFrames);
                 if (n <= 0) {
+                    // The converter holds back the last few hundred frames; silence behind the file's end
+                    // pushes them out (the range's length still ends the sound where the file ends).
+                    std::fill(stereo_.begin(), stereo_.end(), 0.0F);
+                    for (int i = 0; i < 4; ++i)
+                        SDL_AudioStreamPut(stream_.get(), stereo_.data(), readFrames * bytesPerFrame);
                     SDL_AudioStreamFlush(stream_.get());
                     sourceEnded_ = true;
                 } else if (SDL_AudioStreamPut(stream_.get(), stereo_.data(), n * bytesPerFrame) != 0) {

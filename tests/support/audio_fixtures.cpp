@@ -1,0 +1,344 @@
+#include "tests/support/audio_fixtures.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+
+namespace audiofix {
+
+namespace {
+
+void putLe16(QByteArray& b, int v)
+{
+    b.append(char(v & 0xFF));
+    b.append(char((v >> 8) & 0xFF));
+}
+
+void putLe32(QByteArray& b, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b.append(char((v >> (8 * i)) & 0xFF));
+}
+
+void putBe32(QByteArray& b, uint32_t v)
+{
+    for (int i = 3; i >= 0; --i)
+        b.append(char((v >> (8 * i)) & 0xFF));
+}
+
+void putVarLength(QByteArray& b, uint32_t v)
+{
+    uint8_t bytes[4];
+    int n = 0;
+    do {
+        bytes[n++] = uint8_t(v & 0x7F);
+        v >>= 7;
+    } while (v != 0 && n < 4);
+    for (int i = n - 1; i >= 0; --i)
+        b.append(char(bytes[i] | (i > 0 ? 0x80 : 0)));
+}
+
+int16_t toS16(float v)
+{
+    return int16_t(std::lrint(std::clamp(v, -1.0F, 1.0F) * 32767.0F));
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QString msf(int64_t sectors)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(sectors / (75 * 60), 2, 10, QLatin1Char('0'))
+        .arg(sectors / 75 % 60, 2, 10, QLatin1Char('0'))
+        .arg(sectors % 75, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+std::vector<float> sine(double hz, double seconds, int rate, double amplitude)
+{
+    const auto n = size_t(std::llround(seconds * rate));
+    std::vector<float> out(n);
+    for (size_t i = 0; i < n; ++i)
+        out[i] = float(amplitude * std::sin(2.0 * M_PI * hz * double(i) / rate));
+    return out;
+}
+
+bool writeWav(const QString& path, const std::vector<float>& interleaved, int channels, int rate)
+{
+    const auto dataBytes = uint32_t(interleaved.size() * 2);
+    QByteArray b;
+    b.append("RIFF");
+    putLe32(b, 36 + dataBytes);
+    b.append("WAVEfmt ");
+    putLe32(b, 16);
+    putLe16(b, 1);
+    putLe16(b, channels);
+    putLe32(b, uint32_t(rate));
+    putLe32(b, uint32_t(rate * channels * 2));
+    putLe16(b, channels * 2);
+    putLe16(b, 16);
+    b.append("data");
+    putLe32(b, dataBytes);
+    for (float v : interleaved)
+        putLe16(b, toS16(v));
+    return writeFile(path, b);
+}
+
+bool writeToneWav(const QString& path, double hz, double seconds, int rate, int channels, double amplitude)
+{
+    const std::vector<float> mono = sine(hz, seconds, rate, amplitude);
+    std::vector<float> out;
+    out.reserve(mono.size() * size_t(channels));
+    for (float v : mono)
+        out.insert(out.end(), size_t(channels), v);
+    return writeWav(path, out, channels, rate);
+}
+
+bool writeStereoToneWav(const QString& path, double leftHz, double rightHz, double seconds, int rate,
+                        double amplitude)
+{
+    const std::vector<float> l = sine(leftHz, seconds, rate, amplitude);
+    const std::vector<float> r = sine(rightHz, seconds, rate, amplitude);
+    std::vector<float> out;
+    out.reserve(l.size() * 2);
+    for (size_t i = 0; i < l.size(); ++i) {
+        out.push_back(l[i]);
+        out.push_back(r[i]);
+    }
+    return writeWav(path, out, 2, rate);
+}
+
+double keyHz(int key)
+{
+    return 440.0 * std::pow(2.0, (key - 69) / 12.0);
+}
+
+bool writeMidiFile(const QString& path, const std::vector<MidiNote>& notes, int program)
+{
+    constexpr int division = 480;      // ticks per quarter note
+    constexpr double ticksPerSecond = division * 2.0;  // 120 beats a minute
+    struct Event {
+        int64_t tick;
+        int order;  // note-offs before note-ons at the same tick
+        QByteArray bytes;
+    };
+    std::vector<Event> events;
+    for (const MidiNote& n : notes) {
+        const auto on = int64_t(std::llround(n.startSeconds * ticksPerSecond));
+        const auto off = int64_t(std::llround((n.startSeconds + n.seconds) * ticksPerSecond));
+        events.push_back({on, 1, QByteArray{"\x90", 1} + char(n.key) + char(n.velocity)});
+        events.push_back({off, 0, QByteArray{"\x80", 1} + char(n.key) + char(0)});
+    }
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+        return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
+    });
+    QByteArray track;
+    putVarLength(track, 0);
+    track.append("\xFF\x51\x03\x07\xA1\x20", 6);  // 500000 microseconds a quarter note
+    putVarLength(track, 0);
+    track.append(char(0xC0));
+    track.append(char(program));
+    int64_t tick = 0;
+    for (const Event& e : events) {
+        putVarLength(track, uint32_t(e.tick - tick));
+        tick = e.tick;
+        track.append(e.bytes);
+    }
+    putVarLength(track, 0);
+    track.append("\xFF\x2F\x00", 3);
+
+    QByteArray b;
+    b.append("MThd");
+    putBe32(b, 6);
+    b.append("\x00\x00\x00\x01", 4);  // format 0, one track
+    b.append(char(division >> 8));
+    b.append(char(division & 0xFF));
+    b.append("MTrk");
+    putBe32(b, uint32_t(track.size()));
+    b.append(track);
+    return writeFile(path, b);
+}
+
+int64_t discTrackFrames(const DiscTrack& track)
+{
+    return int64_t(std::ceil(track.seconds * 75.0 - 1e-9)) * 588;
+}
+
+QString writeDiscImage(const QString& folder, const QString& baseName, const std::vector<DiscTrack>& tracks,
+                       double amplitude)
+{
+    QByteArray bin;
+    QString cue = QStringLiteral("FILE \"%1.bin\" BINARY\n").arg(baseName);
+    int64_t sector = 0;
+    int number = 1;
+    for (const DiscTrack& t : tracks) {
+        const int64_t frames = discTrackFrames(t);
+        cue += QStringLiteral("  TRACK %1 %2\n    INDEX 01 %3\n")
+                   .arg(number++, 2, 10, QLatin1Char('0'))
+                   .arg(t.data ? QStringLiteral("MODE1/2352") : QStringLiteral("AUDIO"))
+                   .arg(msf(sector));
+        if (t.data) {
+            // Sync pattern, then a sector of zeros: enough for the table of contents to call it data.
+            for (int64_t s = 0; s < frames / 588; ++s) {
+                QByteArray raw(2352, '\0');
+                for (int i = 1; i <= 10; ++i)
+                    raw[i] = char(0xFF);
+                bin.append(raw);
+            }
+        } else {
+            for (int64_t i = 0; i < frames; ++i) {
+                const int16_t v = toS16(float(amplitude * std::sin(2.0 * M_PI * t.hz * double(i) / cdRate)));
+                putLe16(bin, v);
+                putLe16(bin, v);
+            }
+        }
+        sector += frames / 588;
+    }
+    const QString cuePath = QDir(folder).filePath(baseName + QStringLiteral(".cue"));
+    if (!writeFile(QDir(folder).filePath(baseName + QStringLiteral(".bin")), bin) ||
+        !writeFile(cuePath, cue.toUtf8()))
+        return {};
+    return cuePath;
+}
+
+Audio fromS16(const int16_t* interleaved, size_t frames, int rate)
+{
+    Audio a;
+    a.rate = rate;
+    a.left.resize(frames);
+    a.right.resize(frames);
+    for (size_t i = 0; i < frames; ++i) {
+        a.left[i] = float(interleaved[i * 2]) / 32768.0F;
+        a.right[i] = float(interleaved[i * 2 + 1]) / 32768.0F;
+    }
+    return a;
+}
+
+Audio readRawS16(const QString& path, int rate)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Audio{rate, {}, {}};
+    const QByteArray bytes = file.readAll();
+    const size_t frames = size_t(bytes.size()) / 4;
+    std::vector<int16_t> samples(frames * 2);
+    for (size_t i = 0; i < frames * 2; ++i)
+        samples[i] = int16_t(uint16_t(uint8_t(bytes[qsizetype(i * 2)])) |
+                             uint16_t(uint16_t(uint8_t(bytes[qsizetype(i * 2 + 1)])) << 8));
+    return fromS16(samples.data(), frames, rate);
+}
+
+double rms(const std::vector<float>& x, size_t begin, size_t count)
+{
+    begin = std::min(begin, x.size());
+    count = std::min(count, x.size() - begin);
+    if (count == 0)
+        return 0.0;
+    double sum = 0.0;
+    for (size_t i = begin; i < begin + count; ++i)
+        sum += double(x[i]) * x[i];
+    return std::sqrt(sum / double(count));
+}
+
+double toneLevel(const std::vector<float>& x, size_t begin, size_t count, double hz, int rate)
+{
+    begin = std::min(begin, x.size());
+    count = std::min(count, x.size() - begin);
+    if (count == 0)
+        return 0.0;
+    const double w = 2.0 * M_PI * hz / rate;
+    const double coeff = 2.0 * std::cos(w);
+    double s1 = 0.0, s2 = 0.0;
+    for (size_t i = begin; i < begin + count; ++i) {
+        const double s0 = x[i] + coeff * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    const double re = s1 - s2 * std::cos(w);
+    const double im = s2 * std::sin(w);
+    return 2.0 * std::sqrt(re * re + im * im) / double(count);
+}
+
+double dominantTone(const std::vector<float>& x, size_t begin, size_t count, const std::vector<double>& candidates,
+                    int rate)
+{
+    double best = 0.0, bestLevel = -1.0;
+    for (double hz : candidates) {
+        const double level = toneLevel(x, begin, count, hz, rate);
+        if (level > bestLevel) {
+            bestLevel = level;
+            best = hz;
+        }
+    }
+    return best;
+}
+
+std::vector<Span> toneSpans(const std::vector<float>& x, double hz, int rate, double minLevel, double windowSeconds)
+{
+    std::vector<Span> spans;
+    const auto window = size_t(windowSeconds * rate);
+    if (window == 0)
+        return spans;
+    for (size_t at = 0; at + window <= x.size(); at += window) {
+        const double level = toneLevel(x, at, window, hz, rate);
+        // A pure tone's amplitude is rms * sqrt(2); the tone must carry most of the window's energy.
+        const double total = rms(x, at, window) * std::sqrt(2.0);
+        if (level < minLevel || level < 0.7 * total)
+            continue;
+        const double start = double(at) / rate;
+        const double end = double(at + window) / rate;
+        if (!spans.empty() && std::abs(spans.back().end - start) < 1e-9)
+            spans.back().end = end;
+        else
+            spans.push_back({start, end});
+    }
+    return spans;
+}
+
+size_t audibleFrames(const std::vector<float>& x, size_t minGap)
+{
+    size_t silent = 0;
+    size_t run = 0;
+    for (float v : x) {
+        if (v == 0.0F) {
+            ++run;
+            continue;
+        }
+        if (run >= minGap)
+            silent += run;
+        run = 0;
+    }
+    if (run >= minGap)
+        silent += run;
+    return x.size() - silent;
+}
+
+size_t firstSound(const std::vector<float>& x, float threshold)
+{
+    for (size_t i = 0; i < x.size(); ++i) {
+        if (std::fabs(x[i]) > threshold)
+            return i;
+    }
+    return x.size();
+}
+
+size_t lastSound(const std::vector<float>& x, float threshold)
+{
+    for (size_t i = x.size(); i > 0; --i) {
+        if (std::fabs(x[i - 1]) > threshold)
+            return i;
+    }
+    return 0;
+}
+
+}  // namespace audiofix
