@@ -1,0 +1,27 @@
+// Dawnbell: builds the real platform (the Linux desktop services and the media engine), then runs start-up.
+
+#include "core/Module1.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/media/MediaEngine.h"
+
+#include <QApplication>
+
+#include <memory>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Dawnbell"));
+    QApplication::setApplicationName(QStringLiteral("Dawnbell"));
+    QApplication::setApplicationVersion(QStringLiteral(DAWNBELL_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("dawnbell"));
+    // The window hides behind its notification icon; the program ends only through its own exit.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    LinuxPlatform platform(std::make_unique<MediaEngine>());
+    Module1 module(platform);
+    module.Main();
+    if (module.ProgramEnded)
+        return 0;
+    return QApplication::exec();
+}
