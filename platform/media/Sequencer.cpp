@@ -173,6 +173,8 @@ std::unique_ptr<MciDevice> openSequencer(const QString& path, const QString& sou
     fluid_settings_setint(settings.get(), "synth.dynamic-sample-loading", 1);
     fluid_settings_setint(settings.get(), "synth.lock-memory", 0);
     fluid_settings_setint(settings.get(), "synth.cpu-cores", 1);
+    // Louder than the library's cautious default, so that a sequence wakes as well as a CD does.
+    fluid_settings_setnum(settings.get(), "synth.gain", 0.5);
     SynthHandle synth(new_fluid_synth(settings.get()), &delete_fluid_synth);
     if (!synth) {
         error = mci::DeviceFailed;
