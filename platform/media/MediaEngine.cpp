@@ -355,11 +355,12 @@ void MediaEngine::keepOutput()
     // Closes the output once everything has been silent for idleClose. While the output is closed this thread
     // sleeps until something starts to sound.
     std::unique_lock lock(outputMutex_);
-    std::optional<std::chrono::steady_clock::time_point> silentSince;
+    bool silent = false;
+    std::chrono::steady_clock::time_point silentSince;
     const auto step = std::max(options_.idleClose / 4, std::chrono::milliseconds(5));
     while (!quit_) {
         if (!output_->isOpen() || !output_->closesWhenIdle()) {
-            silentSince.reset();
+            silent = false;
             outputChanged_.wait(lock);
             continue;
         }
@@ -368,13 +369,17 @@ void MediaEngine::keepOutput()
             continue;
         const auto now = std::chrono::steady_clock::now();
         if (!mixer_.silent()) {
-            silentSince.reset();
+            silent = false;
             continue;
         }
-        if (!silentSince || *silentSince < lastStart_)
+        if (!silent || silentSince < lastStart_) {
+            silent = true;
             silentSince = std::max(now, lastStart_);
-        if (now - *silentSince >= options_.idleClose)
+        }
+        if (now - silentSince >= options_.idleClose) {
             output_->close();
+            silent = false;
+        }
     }
 }
 
