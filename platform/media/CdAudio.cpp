@@ -47,8 +47,9 @@ struct Track {
 
 class CdSource final : public MediaSource {
 public:
-    explicit CdSource(const CdDrive& drive)
-        : source_(drive.source), isImage_(drive.isImage), cdio_(nullptr, &cdio_destroy),
+    CdSource(const CdDrive& drive, bool paranoiaForImages)
+        : source_(drive.source), isImage_(drive.isImage), useParanoia_(!drive.isImage || paranoiaForImages),
+          cdio_(nullptr, &cdio_destroy),
           paranoia_(nullptr, &cdio_paranoia_free)
     {
         if (isImage_)
@@ -83,7 +84,7 @@ public:
 
     int64_t startFrame() const override { return tracks_.empty() ? 0 : tracks_.front().lba * framesPerSector; }
     int64_t endFrame() const override { return leadout_ * framesPerSector; }
-    size_t bufferFrames() const override { return size_t(isImage_ ? outputRate / 2 : outputRate * 2); }
+    size_t bufferFrames() const override { return size_t(useParanoia_ ? outputRate * 2 : outputRate / 2); }
     int chunkFrames() const override { return sectorsPerRead * framesPerSector; }
 
     bool checkReady() override
@@ -119,7 +120,7 @@ public:
         if (segments_.empty())
             return mci::NoError;
         next_ = segments_.front().first;
-        if (!isImage_) {
+        if (useParanoia_) {
             if (!paranoia_) {
                 drive_.reset(cdio_cddap_identify_cdio(cdio_.get(), CDDA_MESSAGE_FORGETIT, nullptr));
                 if (!drive_ || cdio_cddap_open(drive_.get()) != 0)
@@ -140,7 +141,7 @@ public:
         while (segment_ < segments_.size() && next_ >= segments_[segment_].second) {
             if (++segment_ < segments_.size()) {
                 next_ = segments_[segment_].first;
-                if (!isImage_)
+                if (useParanoia_)
                     cdio_paranoia_seek(paranoia_.get(),
                                        int32_t(cdio_lba_to_lsn(lba_t(next_ / framesPerSector))), SEEK_SET);
             }
@@ -233,15 +234,24 @@ private:
         return segments;
     }
 
+    // Whether the disc is still there: an image's files, a drive's table of contents. Paranoia works around
+    // sectors it cannot read rather than failing on them, so a drive is asked now and then.
+    bool stillThere() const
+    {
+        if (isImage_)
+            return imageIntact();
+        return cdio_get_disc_last_lsn(cdio_.get()) != CDIO_INVALID_LSN;
+    }
+
     bool readSectors(int64_t lba, int count)
     {
         sinceCheck_ += count;
-        if (isImage_) {
-            if (sinceCheck_ >= sectorsPerCheck) {
-                sinceCheck_ = 0;
-                if (!imageIntact())
-                    return false;
-            }
+        if (sinceCheck_ >= sectorsPerCheck) {
+            sinceCheck_ = 0;
+            if (!stillThere())
+                return false;
+        }
+        if (!useParanoia_) {
             return cdio_read_audio_sectors(cdio_.get(), raw_.data(), cdio_lba_to_lsn(lba_t(lba)), unsigned(count)) ==
                    DRIVER_OP_SUCCESS;
         }
@@ -257,6 +267,7 @@ private:
     QString source_;
     QString bin_;
     const bool isImage_;
+    const bool useParanoia_;
     CdioHandle cdio_;
     DriveHandle drive_;
     ParanoiaHandle paranoia_;
@@ -418,13 +429,14 @@ private:
 
 }  // namespace
 
-std::unique_ptr<MciDevice> openCdAudio(const CdDrive& drive, VoiceHost& host, uint32_t& error)
+std::unique_ptr<MciDevice> openCdAudio(const CdDrive& drive, VoiceHost& host, uint32_t& error,
+                                       bool paranoiaForImages)
 {
     // The image reader's remarks on pregaps and the like would only clutter stderr; errors still show.
     cdio_loglevel_default = CDIO_LOG_ERROR;
     error = mci::NoError;
     // A drive without a disc opens; its commands then answer "not ready" until a disc is in.
-    return std::make_unique<CdAudioDevice>(std::make_unique<CdSource>(drive), host);
+    return std::make_unique<CdAudioDevice>(std::make_unique<CdSource>(drive, paranoiaForImages), host);
 }
 
 }  // namespace media

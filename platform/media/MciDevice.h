@@ -99,7 +99,9 @@ private:
 };
 
 // The three devices. Each returns nullptr with an error code when it cannot open.
-std::unique_ptr<MciDevice> openCdAudio(const CdDrive& drive, VoiceHost& host, uint32_t& error);
+// `paranoiaForImages` reads a disc image the way a drive is read, through libcdio-paranoia.
+std::unique_ptr<MciDevice> openCdAudio(const CdDrive& drive, VoiceHost& host, uint32_t& error,
+                                       bool paranoiaForImages = false);
 std::unique_ptr<MciDevice> openWaveAudio(const QString& path, VoiceHost& host, uint32_t& error);
 std::unique_ptr<MciDevice> openSequencer(const QString& path, const QString& soundFont, VoiceHost& host,
                                          uint32_t& error);

@@ -235,7 +235,7 @@ uint32_t MediaEngine::open(mci::WordReader& words, const QString& name, bool quo
                                                             : findCdDrive(drives, name);
         if (!drive)
             return mci::NoSuchDrive;
-        device = openCdAudio(*drive, *this, error);
+        device = openCdAudio(*drive, *this, error, options_.paranoiaForImages);
     } else {
         if (named != DeviceType::None)
             return mci::MissingDeviceName;  // "open waveaudio" names no file

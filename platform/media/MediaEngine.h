@@ -29,6 +29,9 @@ struct MediaEngineOptions {
     std::shared_ptr<media::AudioOutput> output;
     // How long the output stays open after the last sound, before it is closed (no audio thread while idle).
     std::chrono::milliseconds idleClose{3000};
+    // Reads disc images through libcdio-paranoia, as drives are read (slower; lets a machine without a CD drive
+    // run the drive's reading path).
+    bool paranoiaForImages = false;
 };
 
 class MediaEngine final : public Multimedia, private media::VoiceHost {

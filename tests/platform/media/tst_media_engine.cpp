@@ -42,9 +42,10 @@ Reply send(MediaEngine& engine, const QString& command)
 
 std::unique_ptr<MediaEngine> makeEngine(const std::shared_ptr<CaptureOutput>& output,
                                         std::chrono::milliseconds idleClose = std::chrono::milliseconds(3000),
-                                        const QString& font = soundFont)
+                                        const QString& font = soundFont, bool paranoia = false)
 {
     MediaEngineOptions options;
+    options.paranoiaForImages = paranoia;
     options.output = output;
     options.idleClose = idleClose;
     options.soundFont = font;
@@ -480,21 +481,27 @@ void TstMediaEngine::cdPlaysWhatIsAsked_data()
     QTest::addColumn<QStringList>("commands");
     QTest::addColumn<QList<double>>("tones");    // in the order heard
     QTest::addColumn<QList<double>>("seconds");  // how long each
+    QTest::addColumn<bool>("paranoia");          // read as a drive is read
     QTest::newRow("from 2 to 3 plays track 2 exactly")
-        << QStringList{u"play cd from 2 to 3 wait"_qs} << QList<double>{660} << QList<double>{1.2};
+        << QStringList{u"play cd from 2 to 3 wait"_qs} << QList<double>{660} << QList<double>{1.2} << false;
     QTest::newRow("seek to 2, play: to the end of the disc")
         << QStringList{u"set cd seek exactly on"_qs, u"seek cd to 2 wait"_qs, u"play cd wait"_qs}
-        << QList<double>{660, 880} << QList<double>{1.2, 0.8};
+        << QList<double>{660, 880} << QList<double>{1.2, 0.8} << false;
     QTest::newRow("the last track without an end") << QStringList{u"play cd from 3 wait"_qs} << QList<double>{880}
-                                                   << QList<double>{0.8};
+                                                   << QList<double>{0.8} << false;
     QTest::newRow("the whole disc") << QStringList{u"play cd wait"_qs} << QList<double>{440, 660, 880}
-                                    << QList<double>{1.0, 1.2, 0.8};
+                                    << QList<double>{1.0, 1.2, 0.8} << false;
     QTest::newRow("a playlist: 3, 1, 3")
         << QStringList{u"play cd from 3 wait"_qs, u"play cd from 1 to 2 wait"_qs, u"play cd from 3 wait"_qs}
-        << QList<double>{880, 440, 880} << QList<double>{0.8, 1.0, 0.8};
+        << QList<double>{880, 440, 880} << QList<double>{0.8, 1.0, 0.8} << false;
     QTest::newRow("from a time within track 2 to one within track 3")
         << QStringList{u"play cd from 2:00:00:50 to 3:00:00:15 wait"_qs} << QList<double>{660, 880}
-        << QList<double>{40.0 / 75, 15.0 / 75};
+        << QList<double>{40.0 / 75, 15.0 / 75} << false;
+    QTest::newRow("through paranoia: from 2 to 3") << QStringList{u"play cd from 2 to 3 wait"_qs}
+                                                   << QList<double>{660} << QList<double>{1.2} << true;
+    QTest::newRow("through paranoia: seek to 2, play")
+        << QStringList{u"set cd seek exactly on"_qs, u"seek cd to 2 wait"_qs, u"play cd wait"_qs}
+        << QList<double>{660, 880} << QList<double>{1.2, 0.8} << true;
 }
 
 void TstMediaEngine::cdPlaysWhatIsAsked()
@@ -502,8 +509,9 @@ void TstMediaEngine::cdPlaysWhatIsAsked()
     QFETCH(QStringList, commands);
     QFETCH(QList<double>, tones);
     QFETCH(QList<double>, seconds);
+    QFETCH(bool, paranoia);
     auto output = std::make_shared<CaptureOutput>();
-    auto engine = makeEngine(output);
+    auto engine = makeEngine(output, std::chrono::milliseconds(3000), soundFont, paranoia);
     SEND_OK(*engine, u"open "_qs + disc_ + u" shareable type cdaudio alias cd"_qs);
     SEND_OK(*engine, u"set cd time format tmsf"_qs);
     for (const QString& c : commands)
@@ -581,15 +589,19 @@ void TstMediaEngine::discRemoved_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addColumn<bool>("whilePlaying");
-    QTest::newRow("image cut short while playing") << u"truncate"_qs << true;
-    QTest::newRow("image deleted while playing") << u"delete"_qs << true;
-    QTest::newRow("image deleted while stopped") << u"delete"_qs << false;
+    QTest::addColumn<bool>("paranoia");
+    QTest::newRow("image cut short while playing") << u"truncate"_qs << true << false;
+    QTest::newRow("image deleted while playing") << u"delete"_qs << true << false;
+    QTest::newRow("image deleted while stopped") << u"delete"_qs << false << false;
+    QTest::newRow("through paranoia: cut short while playing") << u"truncate"_qs << true << true;
+    QTest::newRow("through paranoia: deleted while playing") << u"delete"_qs << true << true;
 }
 
 void TstMediaEngine::discRemoved()
 {
     QFETCH(QString, how);
     QFETCH(bool, whilePlaying);
+    QFETCH(bool, paranoia);
     // A disc of its own, ten seconds long, so that most of it is still to be read when it goes.
     const QString cue = writeDiscImage(discsFolder(), u"zz_removable"_qs, {{440, 5.0}, {660, 5.0}});
     const QString bin = cue.chopped(4) + u".bin"_qs;
@@ -597,7 +609,7 @@ void TstMediaEngine::discRemoved()
     QVERIFY(!drive.isEmpty());
 
     auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
-    auto engine = makeEngine(output);
+    auto engine = makeEngine(output, std::chrono::milliseconds(3000), soundFont, paranoia);
     SEND_OK(*engine, u"open "_qs + drive + u" shareable type cdaudio alias cd"_qs);
     SEND_OK(*engine, u"set cd time format tmsf"_qs);
     if (whilePlaying) {
