@@ -5,7 +5,8 @@
 //
 //   writeToneWav(dir + "/a.wav", 440, 1.0);                 // a sound file
 //   writeMidiFile(dir + "/a.mid", {{69, 0.0, 0.5}});        // a sequence: A4 for half a second
-//   writeDiscImage(discsFolder(), "disc", {{440, 1}, {660, 1}, {880, 1}});   // a CD image, drive "D:" on its own
+//   writeDiscImage(discsFolder(), "disc", {{440, 1}, {660, 1}, {880, 1}});   // a CD image: one more drive,
+//                                                       // after the CD-ROM drives (find it with listCdDrives())
 //   Audio out = readRawS16(sdlDiskFile);                    // what SDL's disk driver recorded
 //   toneLevel(out.left, 0, out.left.size(), 440, out.rate); // amplitude of the 440 Hz component
 
