@@ -131,10 +131,10 @@ void frmMain::BuildControls()
     Line1 = Named(new QFrame(client), "Line1");
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Sunken);
-    Line1->setGeometry(0, 112, WindowWidth, 2);
+    Line1->setGeometry(0, 111, WindowWidth, 2);
 
     FrameOptions = Named(new QFrame(client), "FrameOptions");
-    FrameOptions->setGeometry(6, 114, 6 * (IconSize + 4) + 4, IconSize + 4);
+    FrameOptions->setGeometry(6, 113, 6 * (IconSize + 4) + 4, IconSize + 3);
     FrameOptions->setFrameShape(QFrame::NoFrame);
     int x = 2;
     for (auto [slot, name, icon] : {std::tuple{&imgCD, "imgCD", ":/icons/cd.svg"},
@@ -143,12 +143,12 @@ void frmMain::BuildControls()
                                     std::tuple{&imgGradual, "imgGradual", ":/icons/gradual.svg"},
                                     std::tuple{&imgSleep, "imgSleep", ":/icons/sleep.svg"}}) {
         *slot = Picture(FrameOptions, name, QLatin1String(icon), IconSize);
-        (*slot)->move(x, 2);
+        (*slot)->move(x, 1);
         (*slot)->hide();
         x += IconSize + 4;
     }
     imgSnooze = Picture(client, "imgSnooze", QStringLiteral(":/icons/snooze.svg"), IconSize, QStringLiteral("Snooze"));
-    imgSnooze->move(WindowWidth - IconSize - 8, 116);
+    imgSnooze->move(WindowWidth - IconSize - 8, 114);
     imgSnooze->hide();
 
     // The message panel lies below the visible area until the alarm goes off with a message.
