@@ -50,22 +50,34 @@ bool nothingHandles(const QString& mimeType)
     return true;
 }
 
-QString mimeTypeOfFile(const QString& path)
+// The file's MIME type as the desktop sees it; no value when the desktop could not be asked.
+std::optional<QString> mimeTypeOfFile(const QString& path)
 {
     if (QFileInfo(path).isDir())
         return u"inode/directory"_s;
+    const std::optional<QString> answer = xdg::mimeQuery({u"query"_s, u"filetype"_s, path});
+    if (!answer)
+        return std::nullopt;
     // "text/plain; charset=us-ascii" from some desktops: the type is the part before the parameters.
-    const QString answer = xdg::mimeQuery({u"query"_s, u"filetype"_s, path}).value_or(QString());
-    const QString type = answer.section(u';', 0, 0).trimmed();
+    const QString type = answer->section(u';', 0, 0).trimmed();
     if (type.contains(u'/'))
         return type;
     return QMimeDatabase().mimeTypeForFile(path).name();
 }
 
+// The folder a started program runs in: the one asked for, else the home folder, else the root.
+QString workingFolder(const QString& directory)
+{
+    for (const QString& folder : {directory, QDir::homePath()}) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::rootPath();
+}
+
 bool launchDetached(const QString& program, const QStringList& arguments, const QString& directory)
 {
-    const QString workingFolder = QFileInfo(directory).isDir() ? directory : QDir::homePath();
-    return QProcess::startDetached(program, arguments, workingFolder);
+    return QProcess::startDetached(program, arguments, workingFolder(directory));
 }
 
 // A web address or another URL with a scheme of its own ("https:", "mailto:"), not a local path.
@@ -97,12 +109,15 @@ int32_t LinuxPlatform::shellOpen(const QString& path, const QString& directory)
     if (local.isEmpty())
         return SE_ERR_FNF;
     if (QDir::isRelativePath(local))
-        local = QDir(QFileInfo(directory).isDir() ? directory : QDir::homePath()).absoluteFilePath(local);
+        local = QDir(workingFolder(directory)).absoluteFilePath(local);
     local = QDir::cleanPath(local);
     const QFileInfo file(local);
     if (!file.exists())
         return QFileInfo(file.absolutePath()).isDir() ? SE_ERR_FNF : SE_ERR_PNF;
-    if (xdgOpen.isEmpty() || nothingHandles(mimeTypeOfFile(local)))
+    if (xdgOpen.isEmpty())
+        return SE_ERR_NOASSOC;
+    const std::optional<QString> type = mimeTypeOfFile(local);
+    if (type && nothingHandles(*type))
         return SE_ERR_NOASSOC;
     return launchDetached(xdgOpen, {local}, directory) ? openedOk : SE_ERR_NOASSOC;
 }
@@ -111,5 +126,5 @@ bool LinuxPlatform::runProgram(const QString& program, const QStringList& argume
 {
     if (program.isEmpty())
         return false;
-    return QProcess::startDetached(program, arguments, QDir::homePath());
+    return launchDetached(program, arguments, QDir::homePath());
 }
