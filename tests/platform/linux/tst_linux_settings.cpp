@@ -354,7 +354,7 @@ private slots:
         QTest::newRow("bad escapes") << QByteArray("[Alarm]\nSnoozeTime=\\x\\u\\9\\\n") << QString();
         QTest::newRow("huge line") << (QByteArray("[Alarm]\nSnoozeTime=") + QByteArray(2 * 1024 * 1024, 'y') + '\n')
                                    << QString(2 * 1024 * 1024, u'y');
-        QTest::newRow("UTF-16") << QByteArray("\xff\xfe[\0A\0l\0a\0r\0m\0]\0\n\0", 20) << u"8"_s;
+        QTest::newRow("UTF-16") << QByteArray("\xff\xfe[\0A\0l\0a\0r\0m\0]\0\n\0", 18) << u"8"_s;
         QTest::newRow("empty") << QByteArray() << u"8"_s;
     }
 
