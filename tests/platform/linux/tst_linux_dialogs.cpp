@@ -1,5 +1,5 @@
 // Modal display on the offscreen platform: message boxes built from style numbers, the file and colour
-// choosers, forms, popup menus, and the notification-area icon with its mouse messages. A timer acts inside
+// choosers, and the notification-area icon with its mouse messages. A timer acts inside
 // each modal loop the way a user would.
 
 #include "platform/linux/LinuxPlatform.h"
@@ -13,7 +13,6 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyleHints>
@@ -336,41 +335,6 @@ private slots:
         uint32_t color = 0x00E0E0E0;
         QVERIFY(!platform_.chooseColor(nullptr, color, custom));
         QCOMPARE(color, 0x00E0E0E0u);
-    }
-
-    void showModalReturnsTheResult()
-    {
-        QDialog form;
-        whenShown<QDialog>([](QDialog* dialog) { dialog->done(5); });
-        QCOMPARE(platform_.showModal(form), 5);
-        QVERIFY(!form.isVisible());
-    }
-
-    void popupMenuShowsTheDefaultItem()
-    {
-        QMenu menu;
-        QAction* open = menu.addAction(u"&Open"_s);
-        QAction* exit = menu.addAction(u"E&xit program"_s);
-        bool opened = false;
-        connect(open, &QAction::triggered, this, [&] { opened = true; });
-        QAction* shownDefault = nullptr;
-        whenShown<QMenu>([&](QMenu* popup) {
-            shownDefault = popup->defaultAction();
-            open->trigger();
-            popup->close();
-        });
-        platform_.showPopupMenu(menu, open);
-        QCOMPARE(shownDefault, open);
-        QVERIFY(opened);
-        Q_UNUSED(exit);
-    }
-
-    void doEventsRunsWaitingEvents()
-    {
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] { ran = true; });
-        platform_.doEvents();
-        QVERIFY(ran);
     }
 
     void notifyIconRules()
