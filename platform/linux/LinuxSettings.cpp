@@ -18,6 +18,8 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 namespace {
