@@ -140,6 +140,10 @@ namespace {
 // before the second, the seconds before the blank, then the AM/PM mark. Fields that are no numbers read 0.
 int SecondsOfDay(const QString& text)
 {
+    const QTime time = ParseTimeText(text);
+    if (time.isValid())
+        return time.msecsSinceStartOfDay() / 1000;
+
     const qsizetype c1 = text.indexOf(u':');
     const qsizetype c2 = c1 < 0 ? -1 : text.indexOf(u':', c1 + 1);
     const qsizetype blank = c2 < 0 ? -1 : text.indexOf(u' ', c2 + 1);

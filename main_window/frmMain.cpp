@@ -63,13 +63,31 @@ frmMain::frmMain(Module1& module) : m(module)
     BuildControls();
     BuildMenus();
     BuildTimers();
+    lastActivity_.start();  // the start counts as activity
     m.platform.setNotifyIconCallback([this](int message) { NotifyIcon_MouseMessage(message); });
     Form_Load();
 }
 
+InputWatch::InputWatch(std::function<void()> onInput, QObject* parent)
+    : QObject(parent), onInput_(std::move(onInput))
+{
+}
+
+bool InputWatch::eventFilter(QObject*, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin: onInput_(); break;
+    default: break;
+    }
+    return false;
+}
+
 frmMain::~frmMain()
 {
-    qApp->removeEventFilter(this);
+    qApp->removeEventFilter(inputWatch_);
     m.platform.setNotifyIconCallback({});
 }
 
@@ -170,7 +188,11 @@ void frmMain::BuildControls()
     connect(cmdHideMessage, &QPushButton::clicked, this, [this] { cmdHideMessage_Click(); });
 
     // The window sees every key before the control that has the focus.
-    qApp->installEventFilter(this);
+    for (QWidget* widget : std::initializer_list<QWidget*>{this, cmdOnOff, cmdSnooze, cmdHideMessage, chk1, txtAlarm})
+        widget->installEventFilter(this);
+    // Any key or click anywhere in the program quickens the clock tick.
+    inputWatch_ = new InputWatch([this] { NoteActivity(); }, this);
+    qApp->installEventFilter(inputWatch_);
 }
 
 void frmMain::BuildMenus()
@@ -262,6 +284,7 @@ void frmMain::BuildTimers()
         return t;
     };
     Timer1 = timer("Timer1", 75, &frmMain::Timer1_Timer);
+    Timer1->setTimerType(Qt::PreciseTimer);  // a tick due at a second's start must not come before it
     tmrVolume = timer("tmrVolume", 2000, &frmMain::tmrVolume_Timer);
     tmrSleep = timer("tmrSleep", 60000, &frmMain::tmrSleep_Timer);
     tmrPlayList = timer("tmrPlayList", 2000, &frmMain::tmrPlayList_Timer);
@@ -342,6 +365,8 @@ void frmMain::Form_Load()
 void frmMain::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::ActivationChange)
+        NoteActivity();
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
 }
@@ -463,10 +488,37 @@ bool frmMain::Form_KeyPress(int KeyAscii)
 // ---------------------------------------------------------------------------------------------------------
 // The clock tick
 
+// The clock tick runs every 75 ms while something can change between two seconds: the user is at the
+// keyboard or mouse (a click changes the state the tick shows), the CD is open (its end enables "Turn CD off
+// now"), the alarm sounds, or the window has just changed its state. Otherwise nothing the tick shows or fires
+// can change before the next second (the clock and the alarm are texts of whole seconds), and it ticks once a
+// second, just after each second begins; a machine that idles for days wakes once a second, not 13 times.
+void frmMain::ScheduleNextTick(const QDateTime& now)
+{
+    const bool busy = m.CDOpen != 0 || m.AlarmSounding != 0 || lblOnOff->text() == StateSounding ||
+                      lastActivity_.elapsed() < 2000;
+    const int interval = busy ? 75 : 1000 - now.time().msec() + 2;
+    if (Timer1->interval() != interval && Timer1->isActive())
+        Timer1->start(interval);
+}
+
+void frmMain::NoteActivity()
+{
+    lastActivity_.start();
+    if (Timer1->isActive() && Timer1->interval() != 75 && Timer1->remainingTime() > 75)
+        Timer1->start(75);
+}
+
 void frmMain::Timer1_Timer()
 {
     if (m.ProgramEnded)
         return;
+    Tick();
+    ScheduleNextTick(lastTick_);
+}
+
+void frmMain::Tick()
+{
     const Settings& s = m.AppSettings;
 
     // Status icons.
@@ -496,13 +548,21 @@ void frmMain::Timer1_Timer()
     }
 
     // "Turn CD off now" while the CD plays. Only an open "cd" can play, so a closed one is not asked.
-    mnuOffNow->setEnabled(m.CDOpen != 0 && m.GetDeviceMode(QStringLiteral("cd")) == QLatin1String("playing"));
+    const bool cdPlaying = m.CDOpen != 0 && m.GetDeviceMode(QStringLiteral("cd")) == QLatin1String("playing");
+    if (mnuOffNow->isEnabled() != cdPlaying)
+        mnuOffNow->setEnabled(cdPlaying);
 
     m.AlarmAt = lblAlarm->text();
 
+    // The clock text changes once a second; the ticks in between reuse it.
     const QDateTime now = m.platform.now();
-    const QString clock = TimeText(now.time());
-    SetText(lblTime, clock);
+    const bool newSecond = !lastTick_.isValid() || now.date() != lastTick_.date() ||
+                           now.time().msecsSinceStartOfDay() / 1000 != lastTick_.time().msecsSinceStartOfDay() / 1000;
+    if (newSecond) {
+        clockText_ = TimeText(now.time());
+        SetText(lblTime, clockText_);
+    }
+    const QString& clock = clockText_;
 
     if (txtAlarm->document()->isEmpty())
         m.HasAlarmMessage = 0;
@@ -536,25 +596,38 @@ void frmMain::Timer1_Timer()
     }
 
     // Firing. The alarm goes off when the clock shows its time, and also on the first tick after its time
-    // when the tick before came less than a minute earlier: a busy moment must not cost a day.
-    const bool due = m.AlarmAt == clock || AlarmTimePassedSince(previousTick, now, m.AlarmAt);
+    // when the tick before came less than a minute earlier: a busy moment must not cost a day. An alarm
+    // time falls on a whole second, so only a tick in a new second can have passed it.
+    const bool due = m.AlarmAt == clock || (newSecond && AlarmTimePassedSince(previousTick, now, m.AlarmAt));
     if (due)
         m.SoundAlarm();
 
-    TimeLeftText = due ? QStringLiteral("00:00:00") : ::TimeLeftText(clock, m.AlarmAt);
+    // The countdown changes only with the clock text or the alarm time.
+    if (due) {
+        TimeLeftText = QStringLiteral("00:00:00");
+    } else if (newSecond || countdownAlarm_ != m.AlarmAt || lblTimeLeft->text() != TimeLeftText) {
+        TimeLeftText = ::TimeLeftText(clock, m.AlarmAt);
+        countdownAlarm_ = m.AlarmAt;
+    }
     SetText(lblTimeLeft, TimeLeftText);
 }
 
 bool frmMain::AlarmTimePassedSince(const QDateTime& previous, const QDateTime& now, const QString& alarm)
 {
     const QTime alarmTime = ParseTimeText(alarm);
-    if (!previous.isValid() || !alarmTime.isValid() || previous >= now || previous.secsTo(now) > 60)
+    if (!previous.isValid() || !alarmTime.isValid())
+        return false;
+    // Milliseconds from the start of today (the day of `now`), on the local clock.
+    constexpr qint64 Day = 24 * 3600 * 1000;
+    const qint64 nowMs = now.time().msecsSinceStartOfDay();
+    const qint64 previousMs = previous.time().msecsSinceStartOfDay() - previous.date().daysTo(now.date()) * Day;
+    if (previousMs >= nowMs || nowMs - previousMs > 60 * 1000)
         return false;
     // The latest moment at or before `now` whose time of day is the alarm time.
-    QDateTime moment(now.date(), alarmTime, now.timeSpec());
-    if (moment > now)
-        moment = moment.addDays(-1);
-    return previous < moment && moment <= now;
+    qint64 moment = alarmTime.msecsSinceStartOfDay();
+    if (moment > nowMs)
+        moment -= Day;
+    return previousMs < moment && moment <= nowMs;
 }
 
 // ---------------------------------------------------------------------------------------------------------

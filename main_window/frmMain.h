@@ -4,7 +4,10 @@
 // the playlist, loop the sound file and flash the alarm picture; its menus hold the alarm-source choice.
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QMainWindow>
+
+#include <functional>
 
 class Module1;
 class QAction;
@@ -20,6 +23,17 @@ class QTimer;
 // Window heights, in twips: normal, and with the alarm message shown.
 inline constexpr int NormalHeightTwips = 2595;
 inline constexpr int MessageHeightTwips = 5700;
+
+// Sees every key press and click of the program, and says so.
+class InputWatch : public QObject {
+    Q_OBJECT
+public:
+    InputWatch(std::function<void()> onInput, QObject* parent);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> onInput_;
+};
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -168,8 +182,16 @@ private:
     // True when the alarm's time of day lies after `previous` and at or before `now`, the two ticks being at
     // most a minute apart.
     static bool AlarmTimePassedSince(const QDateTime& previous, const QDateTime& now, const QString& alarm);
+    void Tick();
+    void ScheduleNextTick(const QDateTime& now);
+    void NoteActivity();
+
+    InputWatch* inputWatch_ = nullptr;
+    QElapsedTimer lastActivity_;  // since the last key press, click or window change
 
     int heightTwips_ = NormalHeightTwips;
     QDateTime lastTick_;    // when the clock ticked last
+    QString clockText_;     // the time text of lastTick_
+    QString countdownAlarm_;  // the alarm time TimeLeftText was counted to
     int swallowedKey_ = 0;  // a key whose press was used: its release is not passed on
 };
