@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libqt6svg6
   libcdio-dev libcdio-paranoia-dev libsndfile1-dev libfluidsynth-dev fluid-soundfont-gm libsdl2-dev
-  xdg-utils
+  xdg-utils shared-mime-info
 )
 
 missing=()

@@ -64,12 +64,17 @@ void NotifyIconHost::setCallback(std::function<void(int mouseMessage)> callback)
     callback_ = std::move(callback);
 }
 
+// The main window renews the tip on every clock tick; the tray hears of it only when something changed, since
+// each change travels to the desktop's tray (over D-Bus for StatusNotifierItem trays).
 void NotifyIconHost::apply(const NotifyIconData& data)
 {
-    if ((data.uFlags & NIF_ICON) != 0 && !data.hIcon.isNull())
+    if ((data.uFlags & NIF_ICON) != 0 && !data.hIcon.isNull() && data.hIcon.cacheKey() != icon_.icon().cacheKey())
         icon_.setIcon(data.hIcon);
-    if ((data.uFlags & NIF_TIP) != 0)
-        icon_.setToolTip(data.szTip.left(maxTipLength));
+    if ((data.uFlags & NIF_TIP) != 0) {
+        const QString tip = data.szTip.left(maxTipLength);
+        if (tip != icon_.toolTip())
+            icon_.setToolTip(tip);
+    }
 }
 
 void NotifyIconHost::activated(QSystemTrayIcon::ActivationReason reason)

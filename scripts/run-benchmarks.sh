@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds Dawnbell in Release and prints its benchmark figures: the media engine (CPU per second of audio, play
+# to sound, memory with the sound font) and the program (start-up to the painted window, idle CPU with the
+# alarm armed, resident memory). Figures only: nothing here passes or fails on a time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup-debian.sh
+
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build-release --target bench_media bench_program dawnbell
+
+echo "== media engine"
+build-release/bench/bench_media --seconds "${BENCH_SECONDS:-30}"
+echo "== program, offscreen"
+QT_QPA_PLATFORM=offscreen build-release/bench/bench_program --idle-seconds "${BENCH_IDLE_SECONDS:-60}"
+if command -v xvfb-run >/dev/null; then
+  echo "== program, on an X server (Xvfb)"
+  QT_QPA_PLATFORM=xcb xvfb-run -a build-release/bench/bench_program --idle-seconds "${BENCH_IDLE_SECONDS:-60}"
+fi
