@@ -52,7 +52,7 @@ void whenShown(std::function<void(T*)> act)
     poll->start(10);
 }
 
-enum class Act { Click, Close, Escape, Enter };
+enum class Act { Click, Escape, Enter };
 
 // What a user types into the chooser's file name field.
 void typeFileName(QFileDialog* dialog, const QString& name)
@@ -88,17 +88,11 @@ private slots:
         QTest::addColumn<int>("answer");
 
         using B = QMessageBox;
-        QTest::newRow("OK, no icon") << 0 << B::NoIcon << B::StandardButtons(B::Ok) << Act::Click << B::Ok << 1;
         QTest::newRow("stop") << 16 << B::Critical << B::StandardButtons(B::Ok) << Act::Click << B::Ok << 1;
-        QTest::newRow("question") << 32 << B::Question << B::StandardButtons(B::Ok) << Act::Click << B::Ok << 1;
-        QTest::newRow("exclamation") << 48 << B::Warning << B::StandardButtons(B::Ok) << Act::Click << B::Ok << 1;
         QTest::newRow("information") << 64 << B::Information << B::StandardButtons(B::Ok) << Act::Click << B::Ok << 1;
         QTest::newRow("unknown icon bits") << 0x70 << B::NoIcon << B::StandardButtons(B::Ok) << Act::Click << B::Ok << 1;
-        QTest::newRow("OK box closed") << 64 << B::Information << B::StandardButtons(B::Ok) << Act::Close << B::Ok << 1;
         QTest::newRow("OK box escaped") << 0 << B::NoIcon << B::StandardButtons(B::Ok) << Act::Escape << B::Ok << 1;
-        QTest::newRow("Yes") << 36 << B::Question << (B::Yes | B::No) << Act::Click << B::Yes << 6;
         QTest::newRow("No") << 36 << B::Question << (B::Yes | B::No) << Act::Click << B::No << 7;
-        QTest::newRow("Yes/No closed") << 36 << B::Question << (B::Yes | B::No) << Act::Close << B::Yes << 7;
         QTest::newRow("Yes/No escaped") << 4 << B::NoIcon << (B::Yes | B::No) << Act::Escape << B::Yes << 7;
         QTest::newRow("Yes is the default") << 4 << B::NoIcon << (B::Yes | B::No) << Act::Enter << B::Yes << 6;
         QTest::newRow("second button the default") << 4 + 256 << B::NoIcon << (B::Yes | B::No) << Act::Enter << B::No << 7;
@@ -117,14 +111,12 @@ private slots:
         QFETCH(QMessageBox::StandardButton, click);
         QFETCH(int, answer);
 
-        bool seen = false;
         QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
         QMessageBox::StandardButtons shownButtons;
         QString title;
         QString text;
         Qt::TextFormat format = Qt::AutoText;
         whenShown<QMessageBox>([&](QMessageBox* box) {
-            seen = true;
             shownIcon = box->icon();
             shownButtons = box->standardButtons();
             title = box->windowTitle();
@@ -132,13 +124,11 @@ private slots:
             format = box->textFormat();
             switch (act) {
             case Act::Click: box->button(click)->click(); break;
-            case Act::Close: box->close(); break;
             case Act::Escape: QTest::keyClick(box, Qt::Key_Escape); break;
             case Act::Enter: QTest::keyClick(box, Qt::Key_Return); break;
             }
         });
         QCOMPARE(platform_.messageBox(u"Alarm <b>text</b>"_s, style, u"Wake up"_s), answer);
-        QVERIFY(seen);
         QCOMPARE(shownIcon, icon);
         QCOMPARE(shownButtons, buttons);
         QCOMPARE(title, u"Wake up"_s);
@@ -146,29 +136,21 @@ private slots:
         QCOMPARE(format, Qt::PlainText);
     }
 
-    void messageBoxWithoutTitleIsDawnbells()
-    {
-        QString title;
-        whenShown<QMessageBox>([&](QMessageBox* box) {
-            title = box->windowTitle();
-            box->button(QMessageBox::Ok)->click();
-        });
-        QCOMPARE(platform_.messageBox(u"text"_s, 0, QString()), 1);
-        QCOMPARE(title, u"Dawnbell"_s);
-    }
-
-    // Timers go on while a box is open: the clock must keep ticking.
+    // Timers go on while a box is open: the clock must keep ticking. A box without a title is Dawnbell's.
     void timersRunWhileABoxIsOpen()
     {
         int ticks = 0;
         QTimer tick;
         connect(&tick, &QTimer::timeout, this, [&] { ++ticks; });
         tick.start(5);
+        QString title;
         whenShown<QMessageBox>([&](QMessageBox* box) {
+            title = box->windowTitle();
             QTimer::singleShot(100, box, [box] { box->button(QMessageBox::Ok)->click(); });
         });
-        platform_.messageBox(u"text"_s, 0, QString());
+        QCOMPARE(platform_.messageBox(u"text"_s, 0, QString()), 1);
         QVERIFY(ticks >= 3);
+        QCOMPARE(title, u"Dawnbell"_s);
     }
 
     void openFileFilters_data()
@@ -178,18 +160,10 @@ private slots:
         QTest::addColumn<QStringList>("shown");  // what the user reads in the filter list
         QTest::addColumn<QString>("selected");
         QTest::addColumn<QStringList>("patterns");  // of the selected filter
-        QTest::newRow("sounds, first")
-            << QStringList{u"Sounds (*.wav)"_s, u"*.wav"_s, u"MPEG 3 Streams (*.mp3)"_s, u"*.mp3"_s} << 1
-            << QStringList{u"Sounds (*.wav)"_s, u"MPEG 3 Streams (*.mp3)"_s} << u"Sounds (*.wav)"_s
-            << QStringList{u"*.wav"_s};
-        QTest::newRow("MIDI, two patterns")
-            << QStringList{u"MIDI Sequences (*.mid, *.rmi)"_s, u"*.mid;*.rmi"_s, u"Karaoke Files (*.kar)"_s, u"*.kar"_s}
-            << 1 << QStringList{u"MIDI Sequences (*.mid, *.rmi)"_s, u"Karaoke Files (*.kar)"_s}
+        QTest::newRow("second selected, two patterns")
+            << QStringList{u"Sounds (*.wav)"_s, u"*.wav"_s, u"MIDI Sequences (*.mid, *.rmi)"_s, u"*.mid;*.rmi"_s}
+            << 2 << QStringList{u"Sounds (*.wav)"_s, u"MIDI Sequences (*.mid, *.rmi)"_s}
             << u"MIDI Sequences (*.mid, *.rmi)"_s << QStringList{u"*.mid"_s, u"*.rmi"_s};
-        QTest::newRow("second selected")
-            << QStringList{u"Sounds (*.wav)"_s, u"*.wav"_s, u"MPEG 3 Streams (*.mp3)"_s, u"*.mp3"_s} << 2
-            << QStringList{u"Sounds (*.wav)"_s, u"MPEG 3 Streams (*.mp3)"_s} << u"MPEG 3 Streams (*.mp3)"_s
-            << QStringList{u"*.mp3"_s};
         QTest::newRow("index out of range")
             << QStringList{u"Playlists"_s, u"*.dbp"_s} << 7 << QStringList{u"Playlists"_s} << u"Playlists"_s
             << QStringList{u"*.dbp"_s};
@@ -231,19 +205,34 @@ private slots:
         QCOMPARE(selectedPatterns, patterns);
     }
 
-    void openFileReturnsTheChoice()
+    void fileChooserReturnsTheChoice_data()
     {
-        QFileDialog::FileMode mode = QFileDialog::Directory;
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("open") << false << u"tune.mid"_s << u"tune.mid"_s;
+        QTest::newRow("save adds the extension") << true << u"morning"_s << u"morning.dbp"_s;
+    }
+
+    void fileChooserReturnsTheChoice()
+    {
+        QFETCH(bool, save);
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
+        QFileDialog::FileMode fileMode = QFileDialog::Directory;
         whenShown<QFileDialog>([&](QFileDialog* dialog) {
-            mode = dialog->fileMode();
-            typeFileName(dialog, files_.filePath(u"tune.mid"_s));
+            acceptMode = dialog->acceptMode();
+            fileMode = dialog->fileMode();
+            typeFileName(dialog, files_.filePath(typed));
             static_cast<QDialog*>(dialog)->accept();
         });
-        const QString chosen = platform_.getOpenFileName(
-            nullptr, u"Choose a MIDI sequence..."_s,
-            {u"MIDI Sequences (*.mid, *.rmi)"_s, u"*.mid;*.rmi"_s}, 1, files_.path());
-        QCOMPARE(chosen, files_.filePath(u"tune.mid"_s));
-        QCOMPARE(mode, QFileDialog::ExistingFile);
+        const QStringList filters{u"Sounds"_s, u"*.mid;*.dbp"_s};
+        const QString chosen = save ? platform_.getSaveFileName(nullptr, u"Save"_s, filters, 1, files_.path(), u"dbp"_s)
+                                    : platform_.getOpenFileName(nullptr, u"Open"_s, filters, 1, files_.path());
+        QCOMPARE(chosen, files_.filePath(expected));
+        QCOMPARE(acceptMode, save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        QCOMPARE(fileMode, save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
 
         // Without a folder of its own the next chooser opens where the user chose last.
         QString folder;
@@ -255,41 +244,13 @@ private slots:
         QCOMPARE(folder, files_.path());
     }
 
-    void saveFileAddsTheExtension_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("no extension") << u"morning"_s << u"morning.dbp"_s;
-        QTest::newRow("own extension") << u"morning.txt"_s << u"morning.txt"_s;
-    }
-
-    void saveFileAddsTheExtension()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QString, expected);
-        QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
-        whenShown<QFileDialog>([&](QFileDialog* dialog) {
-            mode = dialog->acceptMode();
-            typeFileName(dialog, typed);
-            static_cast<QDialog*>(dialog)->accept();
-        });
-        const QString chosen = platform_.getSaveFileName(nullptr, u"Save playlist"_s,
-                                                         {u"Dawnbell Playlists (*.dbp)"_s, u"*.dbp"_s}, 1,
-                                                         files_.path(), u"dbp"_s);
-        QCOMPARE(chosen, files_.filePath(expected));
-        QCOMPARE(mode, QFileDialog::AcceptSave);
-    }
-
     void chooseColor_data()
     {
         QTest::addColumn<uint>("start");      // 0x00BBGGRR
         QTest::addColumn<QColor>("shown");    // what the chooser starts at
         QTest::addColumn<QColor>("picked");   // what the user picks
         QTest::addColumn<uint>("result");
-        QTest::newRow("red") << 0x000000FFu << QColor(255, 0, 0) << QColor(0, 0, 255) << 0x00FF0000u;
         QTest::newRow("green") << 0x0000FF00u << QColor(0, 255, 0) << QColor(0x12, 0x34, 0x56) << 0x00563412u;
-        QTest::newRow("blue") << 0x00FF0000u << QColor(0, 0, 255) << QColor(255, 0, 0) << 0x000000FFu;
-        QTest::newRow("light grey") << 0x00E0E0E0u << QColor(224, 224, 224) << QColor(1, 2, 3) << 0x00030201u;
         QTest::newRow("high byte ignored") << 0xFF336699u << QColor(0x99, 0x66, 0x33) << QColor(0, 0, 0) << 0u;
     }
 
@@ -337,31 +298,18 @@ private slots:
         QCOMPARE(color, 0x00E0E0E0u);
     }
 
-    void notifyIconRules()
+    // The offscreen desktop of the tests has no notification area: nothing can be shown, so nothing can be
+    // changed or removed either.
+    void notifyIconWithoutANotificationArea()
     {
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            QSKIP("this desktop has a notification area");
         NotifyIconData data;
         data.hIcon = QIcon(QPixmap(16, 16));
         data.szTip = u"7:45:00 AM"_s;
-        QVERIFY(!platform_.shellNotifyIcon(7, data));  // no such operation
-        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-            // This desktop (the offscreen one of the tests) has no notification area: nothing can be shown,
-            // so nothing can be changed or removed either.
-            QVERIFY(!platform_.shellNotifyIcon(NIM_ADD, data));
-            QVERIFY(!platform_.shellNotifyIcon(NIM_MODIFY, data));
-            QVERIFY(!platform_.shellNotifyIcon(NIM_DELETE, data));
-            QVERIFY(!platform_.notifyIcon().isVisible());
-            return;
-        }
-        QVERIFY(!platform_.shellNotifyIcon(NIM_MODIFY, data));
-        QVERIFY(!platform_.shellNotifyIcon(NIM_DELETE, data));
-        QVERIFY(platform_.shellNotifyIcon(NIM_ADD, data));
-        QVERIFY(!platform_.shellNotifyIcon(NIM_ADD, data));
-        data.szTip = QString(100, u'x');
-        QVERIFY(platform_.shellNotifyIcon(NIM_MODIFY, data));
-        QCOMPARE(platform_.notifyIcon().toolTip(), QString(63, u'x'));
-        QVERIFY(platform_.shellNotifyIcon(NIM_DELETE, data));
-        QVERIFY(!platform_.shellNotifyIcon(NIM_DELETE, data));
-        QVERIFY(!platform_.shellNotifyIcon(NIM_MODIFY, data));
+        for (int message : {NIM_ADD, NIM_MODIFY, NIM_DELETE, 7})
+            QVERIFY(!platform_.shellNotifyIcon(message, data));
+        QVERIFY(!platform_.notifyIcon().isVisible());
     }
 
     void notifyIconMouseMessages_data()
@@ -370,7 +318,6 @@ private slots:
         QTest::addColumn<QList<R>>("clicks");
         QTest::addColumn<QList<int>>("messages");
         QTest::newRow("double click restores") << QList<R>{R::Trigger, R::DoubleClick} << QList<int>{WM_LBUTTONDBLCLK};
-        QTest::newRow("double click alone") << QList<R>{R::DoubleClick} << QList<int>{WM_LBUTTONDBLCLK};
         QTest::newRow("context click") << QList<R>{R::Context} << QList<int>{WM_RBUTTONUP};
         QTest::newRow("single click opens the popup") << QList<R>{R::Trigger} << QList<int>{WM_RBUTTONUP};
         QTest::newRow("middle click does nothing") << QList<R>{R::MiddleClick} << QList<int>{};

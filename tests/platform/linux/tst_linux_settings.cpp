@@ -68,53 +68,39 @@ private slots:
 
     void theStoreIsTheNativeFile()
     {
+        writeAll(storeFile(), "[Settings]\nForeign=\"keep, me\"\nHandList=a, b\n[Other]\nX=1\n");
         auto platform = makePlatform();
         QCOMPARE(platform->settingsFile(), storeFile());
         platform->saveSetting(u"Alarm"_s, u"AlarmTime"_s, u"7:45:00 AM"_s);
         platform->saveSetting(u"Settings"_s, u"SnoozeTime"_s, u"8"_s);
-        platform->saveSetting(u"Presets"_s, u"Preset1Desc"_s, u"Weekdays"_s);
         QString error;
         QVERIFY2(platform->commitSettings(error), qPrintable(error));
-        QVERIFY(error.isEmpty());
 
         // A user can read and edit it: plain groups, plain values.
         const QString text = QString::fromUtf8(readAll(storeFile()));
         QVERIFY2(text.contains(u"[Alarm]\nAlarmTime=7:45:00 AM\n"_s), qPrintable(text));
-        QVERIFY2(text.contains(u"[Settings]\nSnoozeTime=8\n"_s), qPrintable(text));
-        QVERIFY2(text.contains(u"[Presets]\nPreset1Desc=Weekdays\n"_s), qPrintable(text));
+        QVERIFY2(text.contains(u"SnoozeTime=8\n"_s), qPrintable(text));
+        // Keys this program does not write are kept.
+        auto reader = makePlatform();
+        QCOMPARE(reader->getSetting(u"Settings"_s, u"Foreign"_s, u"?"_s), u"keep, me"_s);
+        QCOMPARE(reader->getSetting(u"Settings"_s, u"HandList"_s, u"?"_s), u"a, b"_s);
+        QCOMPARE(reader->getSetting(u"Other"_s, u"X"_s, u"?"_s), u"1"_s);
     }
 
     void awkwardValuesRoundTrip_data()
     {
         QTest::addColumn<QString>("value");
         QTest::newRow("empty") << QString();
-        QTest::newRow("comma") << u"a,b"_s;
         QTest::newRow("comma and blank") << u"Wake, then work"_s;
-        QTest::newRow("trailing comma") << u"a,"_s;
-        QTest::newRow("comma alone") << u","_s;
         QTest::newRow("leading blank") << u" lead"_s;
-        QTest::newRow("trailing blank") << u"trail "_s;
-        QTest::newRow("blanks only") << u"   "_s;
         QTest::newRow("quotes") << u"\"quoted\""_s;
-        QTest::newRow("one quote") << u"\""_s;
         QTest::newRow("backslashes") << u"C:\\Music\\a,b.wav"_s;
-        QTest::newRow("trailing backslash") << u"folder\\"_s;
-        QTest::newRow("escape lookalike") << u"\\x41\\n"_s;
-        QTest::newRow("equals") << u"x=y"_s;
-        QTest::newRow("semicolon") << u"a;b"_s;
-        QTest::newRow("leading semicolon") << u";comment?"_s;
         QTest::newRow("hash") << u"#not a comment"_s;
         QTest::newRow("section lookalike") << u"[Alarm]"_s;
         QTest::newRow("variant lookalike") << u"@Variant(\\0\\0\\0\\x7f)"_s;
-        QTest::newRow("invalid lookalike") << u"@Invalid()"_s;
-        QTest::newRow("byte array lookalike") << u"@ByteArray(abc)"_s;
-        QTest::newRow("at signs") << u"@@x"_s;
         QTest::newRow("at sign alone") << u"@"_s;
         QTest::newRow("tab and newline") << u"tab\there\nnext line\r\n"_s;
         QTest::newRow("non-ASCII") << u"Réveil 中文 ♫"_s;
-        QTest::newRow("path with blanks") << u"/home/user/My Music/wake up (loud).wav"_s;
-        QTest::newRow("alarm time") << u"12:00:00 PM"_s;
-        QTest::newRow("negative number") << u"-1"_s;
         QTest::newRow("long") << QString(5000, u'x') + u",;=\"\\"_s;
     }
 
@@ -132,75 +118,23 @@ private slots:
         QCOMPARE(read, value);
     }
 
-    void manyValuesInOneCommit()
-    {
-        const QStringList values{u"a,b"_s, u" lead"_s, u"@Variant(x)"_s, u"\\"_s, u"x=y;z"_s, QString(), u"\"q\""_s};
-        auto writer = makePlatform();
-        for (const QString& section : {u"Settings"_s, u"Alarm"_s, u"Presets"_s}) {
-            for (int i = 0; i < values.size(); ++i)
-                writer->saveSetting(section, u"Key%1"_s.arg(i), section + values.at(i));
-        }
-        QString error;
-        QVERIFY2(writer->commitSettings(error), qPrintable(error));
-        auto reader = makePlatform();
-        for (const QString& section : {u"Settings"_s, u"Alarm"_s, u"Presets"_s}) {
-            for (int i = 0; i < values.size(); ++i)
-                QCOMPARE(reader->getSetting(section, u"Key%1"_s.arg(i), u"?"_s), section + values.at(i));
-        }
-    }
-
-    void missingKeysFallBack()
+    void valuesAreReadOnlyOnceCommitted()
     {
         auto platform = makePlatform();
-        // No file at all.
-        QCOMPARE(platform->getSetting(u"Settings"_s, u"Top"_s, u"1095"_s), u"1095"_s);
-
         platform->saveSetting(u"Settings"_s, u"Left"_s, u"975"_s);
-        platform->saveSetting(u"Alarm"_s, u"AlarmSound"_s, QString());
-        QString error;
-        QVERIFY2(platform->commitSettings(error), qPrintable(error));
-
-        QCOMPARE(platform->getSetting(u"Settings"_s, u"Top"_s, u"1095"_s), u"1095"_s);          // missing key
-        QCOMPARE(platform->getSetting(u"Presets"_s, u"Preset1"_s, u"fb"_s), u"fb"_s);           // missing section
-        QCOMPARE(platform->getSetting(u"Alarm"_s, u"Left"_s, u"fb"_s), u"fb"_s);                // other section
-        QCOMPARE(platform->getSetting(u"Settings"_s, u"left"_s, u"fb"_s), u"fb"_s);             // keys are exact
-        QCOMPARE(platform->getSetting(u"Settings"_s, u"Left"_s, u"fb"_s), u"975"_s);
-        QCOMPARE(platform->getSetting(u"Alarm"_s, u"AlarmSound"_s, u"fb"_s), QString());        // stored empty
-    }
-
-    void nothingReachesTheDiskBeforeCommit()
-    {
-        auto platform = makePlatform();
-        platform->saveSetting(u"Alarm"_s, u"SnoozeTime"_s, u"9"_s);
         QVERIFY(!QFileInfo::exists(storeFile()));
-        QCOMPARE(platform->getSetting(u"Alarm"_s, u"SnoozeTime"_s, u"8"_s), u"8"_s);
+        QCOMPARE(platform->getSetting(u"Settings"_s, u"Left"_s, u"fb"_s), u"fb"_s);
 
         // A commit with nothing staged writes nothing and succeeds.
-        auto idle = makePlatform();
         QString error;
-        QVERIFY(idle->commitSettings(error));
+        QVERIFY(makePlatform()->commitSettings(error));
         QVERIFY(!QFileInfo::exists(storeFile()));
 
         QVERIFY2(platform->commitSettings(error), qPrintable(error));
-        QCOMPARE(makePlatform()->getSetting(u"Alarm"_s, u"SnoozeTime"_s, u"8"_s), u"9"_s);
-        // Committed values are not written again by the next commit of the same platform.
-        platform->saveSetting(u"Alarm"_s, u"TimerTime"_s, u"6"_s);
-        QVERIFY2(platform->commitSettings(error), qPrintable(error));
-        QCOMPARE(makePlatform()->getSetting(u"Alarm"_s, u"SnoozeTime"_s, u"8"_s), u"9"_s);
-    }
-
-    void keysOfOthersAreKept()
-    {
-        writeAll(storeFile(), "[Settings]\nForeign=\"keep, me\"\nHandList=a, b\n[Other]\nX=1\n");
-        auto platform = makePlatform();
-        platform->saveSetting(u"Settings"_s, u"Top"_s, u"100"_s);
-        QString error;
-        QVERIFY2(platform->commitSettings(error), qPrintable(error));
-        auto reader = makePlatform();
-        QCOMPARE(reader->getSetting(u"Settings"_s, u"Foreign"_s, u"?"_s), u"keep, me"_s);
-        QCOMPARE(reader->getSetting(u"Settings"_s, u"HandList"_s, u"?"_s), u"a, b"_s);
-        QCOMPARE(reader->getSetting(u"Other"_s, u"X"_s, u"?"_s), u"1"_s);
-        QCOMPARE(reader->getSetting(u"Settings"_s, u"Top"_s, u"?"_s), u"100"_s);
+        QCOMPARE(platform->getSetting(u"Settings"_s, u"Left"_s, u"fb"_s), u"975"_s);
+        QCOMPARE(platform->getSetting(u"Settings"_s, u"Top"_s, u"fb"_s), u"fb"_s);      // missing key
+        QCOMPARE(platform->getSetting(u"Presets"_s, u"Preset1"_s, u"fb"_s), u"fb"_s);   // missing section
+        QCOMPARE(platform->getSetting(u"Settings"_s, u"left"_s, u"fb"_s), u"fb"_s);     // keys are exact
     }
 
     // Commits that follow each other closely and change nothing in the file's length are still seen.
@@ -218,8 +152,9 @@ private slots:
 
     void commitFailsWhereAFileBlocksTheFolder_data()
     {
-        QTest::addColumn<QString>("blocker");  // relative to XDG_CONFIG_HOME
+        QTest::addColumn<QString>("blocker");  // relative to XDG_CONFIG_HOME; a trailing "/" makes a folder
         QTest::addColumn<QString>("reason");
+        QTest::newRow("config folder is a file") << QString() << u"is a file, not a folder"_s;
         QTest::newRow("store folder is a file") << u"Dawnbell"_s << u"is a file, not a folder"_s;
         QTest::newRow("store file is a folder") << u"Dawnbell/Dawnbell.conf/"_s << u"is a folder, not a file"_s;
     }
@@ -228,7 +163,8 @@ private slots:
     {
         QFETCH(QString, blocker);
         QFETCH(QString, reason);
-        const QString blockerPath = configHome() + u'/' + blocker;
+        const QString blockerPath = QDir::cleanPath(configHome() + u'/' + blocker);
+        removePath(blockerPath);
         if (blocker.endsWith(u'/'))
             QVERIFY(QDir().mkpath(blockerPath));
         else
@@ -239,27 +175,14 @@ private slots:
         platform->saveSetting(u"Settings"_s, u"Left"_s, u"300"_s);
         QString error;
         QVERIFY(!platform->commitSettings(error));
-        QVERIFY2(error.contains(reason), qPrintable(error));
-        QVERIFY2(error.contains(QDir::toNativeSeparators(QDir::cleanPath(blockerPath))), qPrintable(error));
+        QVERIFY2(error.contains(QDir::toNativeSeparators(blockerPath) + u' ' + reason), qPrintable(error));
 
         // Once the way is clear, the same staged values are written, all of them.
-        removePath(QDir::cleanPath(blockerPath));
+        removePath(blockerPath);
         QVERIFY2(platform->commitSettings(error), qPrintable(error));
         auto reader = makePlatform();
         QCOMPARE(reader->getSetting(u"Settings"_s, u"Top"_s, u"?"_s), u"200"_s);
         QCOMPARE(reader->getSetting(u"Settings"_s, u"Left"_s, u"?"_s), u"300"_s);
-    }
-
-    void commitFailsWhenTheConfigFolderIsAFile()
-    {
-        removePath(configHome());
-        writeAll(configHome(), "a file");
-        auto platform = makePlatform();
-        platform->saveSetting(u"Settings"_s, u"Top"_s, u"1"_s);
-        QString error;
-        QVERIFY(!platform->commitSettings(error));
-        QVERIFY2(error.contains(configHome() + u" is a file, not a folder"_s), qPrintable(error));
-        removePath(configHome());
     }
 
     // A commit that fails before the store is replaced leaves the old file exactly as it was.
@@ -343,15 +266,12 @@ private slots:
             binary.append(static_cast<char>((i * 7919) % 256));
         QTest::newRow("binary") << binary << u"8"_s;
         QTest::newRow("nul bytes") << QByteArray("[Alarm]\nSnoozeTime=1\0\0\0=\n", 25) << QString();
-        QTest::newRow("unterminated section") << QByteArray("[Alarm\nSnoozeTime=3\n") << u"3"_s;
         QTest::newRow("unterminated quote") << QByteArray("[Alarm]\nSnoozeTime=\"3\n") << u"3\n"_s;
         QTest::newRow("broken variant") << QByteArray("[Alarm]\nSnoozeTime=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x5\\x42la)\n")
                                         << u"8"_s;
-        QTest::newRow("invalid marker") << QByteArray("[Alarm]\nSnoozeTime=@Invalid()\n") << u"8"_s;
         QTest::newRow("byte array") << QByteArray("[Alarm]\nSnoozeTime=@ByteArray(12)\n") << u"12"_s;
         QTest::newRow("list") << QByteArray("[Alarm]\nSnoozeTime=1, 2, 3\n") << u"1, 2, 3"_s;
         QTest::newRow("keys without values") << QByteArray("[Alarm]\n=\n==\nSnoozeTime\n") << u"8"_s;
-        QTest::newRow("bad escapes") << QByteArray("[Alarm]\nSnoozeTime=\\x\\u\\9\\\n") << QString();
         QTest::newRow("huge line") << (QByteArray("[Alarm]\nSnoozeTime=") + QByteArray(2 * 1024 * 1024, 'y') + '\n')
                                    << QString(2 * 1024 * 1024, u'y');
         QTest::newRow("UTF-16") << QByteArray("\xff\xfe[\0A\0l\0a\0r\0m\0]\0\n\0", 18) << u"8"_s;
@@ -368,8 +288,6 @@ private slots:
         const QString read = platform->getSetting(u"Alarm"_s, u"SnoozeTime"_s, u"8"_s);
         if (!snoozeTime.isNull())
             QCOMPARE(read, snoozeTime);
-        for (const QString& section : {u"Settings"_s, u"Alarm"_s, u"Presets"_s})
-            platform->getSetting(section, u"Top"_s, u"x"_s);
 
         // Saving over the nonsense works and gives a store that reads back.
         platform->saveSetting(u"Alarm"_s, u"SnoozeTime"_s, u"10"_s);

@@ -95,7 +95,7 @@ private slots:
         qputenv("XDG_DATA_DIRS", QFile::encodeName(share_ + u":/usr/share"_s));
         QVERIFY(QDir().mkpath(QDir::homePath()));
         qunsetenv("BROWSER");
-        for (const QString& name : {u"a.txt"_s, u"b.xyz"_s, u"c.c"_s, u"d.log"_s, u"with blank.txt"_s})
+        for (const QString& name : {u"a.txt"_s, u"b.xyz"_s, u"c.c"_s, u"d.log"_s})
             touch(docs_ + u'/' + name);
     }
 
@@ -116,18 +116,14 @@ private slots:
         QTest::addColumn<QString>("opened");  // what xdg-open receives; empty: it is not started
 
         const Answers editor{{u"text/plain"_s, u"editor.desktop"_s}};
-        const Answers browser{{u"x-scheme-handler/https"_s, u"browser.desktop"_s},
-                              {u"x-scheme-handler/http"_s, u"browser.desktop"_s}};
+        const Answers browser{{u"x-scheme-handler/https"_s, u"browser.desktop"_s}};
 
         QTest::newRow("document with a program") << u"DOCS/a.txt"_s << u"DOCS"_s << editor << 42 << u"DOCS/a.txt"_s;
-        QTest::newRow("blank in the name")
-            << u"DOCS/with blank.txt"_s << u"DOCS"_s << editor << 42 << u"DOCS/with blank.txt"_s;
         QTest::newRow("relative to the working folder") << u"a.txt"_s << u"DOCS"_s << editor << 42 << u"DOCS/a.txt"_s;
         QTest::newRow("file URL") << u"file://DOCS/a.txt"_s << u"DOCS"_s << editor << 42 << u"DOCS/a.txt"_s;
         QTest::newRow("no program for the type") << u"DOCS/b.xyz"_s << u"DOCS"_s << editor << 31 << QString();
         QTest::newRow("program of an ancestor type") << u"DOCS/c.c"_s << u"DOCS"_s << editor << 42 << u"DOCS/c.c"_s;
         QTest::newRow("type with parameters") << u"DOCS/d.log"_s << u"DOCS"_s << editor << 42 << u"DOCS/d.log"_s;
-        QTest::newRow("no programs at all") << u"DOCS/a.txt"_s << u"DOCS"_s << Answers{} << 31 << QString();
         QTest::newRow("missing file") << u"DOCS/gone.txt"_s << u"DOCS"_s << editor << 2 << QString();
         QTest::newRow("missing folder") << u"DOCS/gone/a.txt"_s << u"DOCS"_s << editor << 3 << QString();
         QTest::newRow("empty path") << QString() << u"DOCS"_s << editor << 2 << QString();
@@ -136,10 +132,7 @@ private slots:
             << u"DOCS/folder"_s;
         QTest::newRow("missing working folder") << u"DOCS/a.txt"_s << u"DOCS/gone"_s << editor << 42 << u"DOCS/a.txt"_s;
         QTest::newRow("web address with a browser")
-            << u"https://example.org/dawnbell/qa.html"_s << u"DOCS"_s << browser << 42
-            << u"https://example.org/dawnbell/qa.html"_s;
-        QTest::newRow("plain http") << u"http://example.org/dawnbell"_s << u"DOCS"_s << browser << 42
-                                    << u"http://example.org/dawnbell"_s;
+            << u"https://example.org/qa.html"_s << u"DOCS"_s << browser << 42 << u"https://example.org/qa.html"_s;
         QTest::newRow("web address without a browser")
             << u"https://example.org/dawnbell"_s << u"DOCS"_s << editor << 31 << QString();
         QTest::newRow("mail address without a program")
@@ -229,38 +222,24 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("expected");  // BIN stands for the fake bin folder
 
+        const QString id = u"dawnbell-test-player.desktop"_s;
         const QString head = u"[Desktop Entry]\nType=Application\nName=Player\n"_s;
-        QTest::newRow("program on PATH")
-            << u"dawnbell-test-player.desktop"_s << u"dawnbell-test-player.desktop"_s << head + u"Exec=cdplayer --play %U\n"_s << u"BIN/cdplayer"_s;
-        QTest::newRow("full path in quotes")
-            << u"dawnbell-test-player.desktop"_s << u"dawnbell-test-player.desktop"_s << head + u"Exec=\"BIN/cd player\" %f\n"_s
-            << u"BIN/cd player"_s;
-        QTest::newRow("escaped blank in quotes")
-            << u"dawnbell-test-player.desktop"_s << u"dawnbell-test-player.desktop"_s
-            << head + u"Exec=\"BIN/cd\\splayer\" --title \"a \\\\\"b\\\\\"\"\n"_s << u"BIN/cd player"_s;
-        QTest::newRow("escaped blank splits")
-            << u"dawnbell-test-player.desktop"_s << u"dawnbell-test-player.desktop"_s
-            << head + u"Exec=BIN/cdplayer\\s--play\n"_s << u"BIN/cdplayer"_s;
-        QTest::newRow("env prefix")
-            << u"dawnbell-test-player.desktop"_s << u"dawnbell-test-player.desktop"_s << head + u"Exec=env LANG=C QT_SCALE=2 cdplayer %U\n"_s
-            << u"BIN/cdplayer"_s;
+        QTest::newRow("program on PATH") << id << id << head + u"Exec=cdplayer --play %U\n"_s << u"BIN/cdplayer"_s;
+        QTest::newRow("quotes and escapes")
+            << id << id << head + u"Exec=\"BIN/cd\\splayer\" --title \"a \\\\\"b\\\\\"\"\n"_s << u"BIN/cd player"_s;
+        QTest::newRow("escaped blank splits") << id << id << head + u"Exec=BIN/cdplayer\\s--play\n"_s << u"BIN/cdplayer"_s;
+        QTest::newRow("env prefix") << id << id << head + u"Exec=env LANG=C QT_SCALE=2 cdplayer %U\n"_s << u"BIN/cdplayer"_s;
         QTest::newRow("vendor folder")
             << u"dawnbelltest-player.desktop"_s << u"dawnbelltest/player.desktop"_s << head + u"Exec=cdplayer\n"_s
             << u"BIN/cdplayer"_s;
-        QTest::newRow("no default program") << QString() << u"dawnbell-test-player.desktop"_s << head + u"Exec=cdplayer\n"_s << QString();
-        QTest::newRow("entry file missing") << u"dawnbell-test-other.desktop"_s << u"dawnbell-test-player.desktop"_s << head + u"Exec=cdplayer\n"_s
-                                            << QString();
-        QTest::newRow("program not installed")
-            << u"dawnbell-test-player.desktop"_s << u"dawnbell-test-player.desktop"_s << head + u"Exec=no-such-player %U\n"_s << QString();
-        QTest::newRow("TryExec not installed")
-            << u"dawnbell-test-player.desktop"_s << u"dawnbell-test-player.desktop"_s << head + u"TryExec=no-such-player\nExec=cdplayer\n"_s
-            << QString();
-        QTest::newRow("hidden entry")
-            << u"dawnbell-test-player.desktop"_s << u"dawnbell-test-player.desktop"_s << head + u"Hidden=true\nExec=cdplayer\n"_s << QString();
+        QTest::newRow("no default program") << QString() << id << head + u"Exec=cdplayer\n"_s << QString();
+        QTest::newRow("entry file missing") << u"dawnbell-test-other.desktop"_s << id << head + u"Exec=cdplayer\n"_s << QString();
+        QTest::newRow("program not installed") << id << id << head + u"Exec=no-such-player %U\n"_s << QString();
+        QTest::newRow("TryExec not installed") << id << id << head + u"TryExec=no-such-player\nExec=cdplayer\n"_s << QString();
+        QTest::newRow("hidden entry") << id << id << head + u"Hidden=true\nExec=cdplayer\n"_s << QString();
         QTest::newRow("Exec of an action only")
-            << u"dawnbell-test-player.desktop"_s << u"dawnbell-test-player.desktop"_s
-            << head + u"\n[Desktop Action Play]\nExec=cdplayer --play\n"_s << QString();
-        QTest::newRow("empty Exec") << u"dawnbell-test-player.desktop"_s << u"dawnbell-test-player.desktop"_s << head + u"Exec=\n"_s << QString();
+            << id << id << head + u"\n[Desktop Action Play]\nExec=cdplayer --play\n"_s << QString();
+        QTest::newRow("empty Exec") << id << id << head + u"Exec=\n"_s << QString();
     }
 
     void cdPlayerPath()
