@@ -93,12 +93,9 @@ private slots:
         QTest::newRow("empty") << QString();
         QTest::newRow("comma and blank") << u"Wake, then work"_s;
         QTest::newRow("leading blank") << u" lead"_s;
-        QTest::newRow("quotes") << u"\"quoted\""_s;
         QTest::newRow("backslashes") << u"C:\\Music\\a,b.wav"_s;
-        QTest::newRow("hash") << u"#not a comment"_s;
         QTest::newRow("section lookalike") << u"[Alarm]"_s;
         QTest::newRow("variant lookalike") << u"@Variant(\\0\\0\\0\\x7f)"_s;
-        QTest::newRow("at sign alone") << u"@"_s;
         QTest::newRow("tab and newline") << u"tab\there\nnext line\r\n"_s;
         QTest::newRow("non-ASCII") << u"Réveil 中文 ♫"_s;
         QTest::newRow("long") << QString(5000, u'x') + u",;=\"\\"_s;

@@ -118,7 +118,6 @@ private slots:
         const Answers editor{{u"text/plain"_s, u"editor.desktop"_s}};
         const Answers browser{{u"x-scheme-handler/https"_s, u"browser.desktop"_s}};
 
-        QTest::newRow("document with a program") << u"DOCS/a.txt"_s << u"DOCS"_s << editor << 42 << u"DOCS/a.txt"_s;
         QTest::newRow("relative to the working folder") << u"a.txt"_s << u"DOCS"_s << editor << 42 << u"DOCS/a.txt"_s;
         QTest::newRow("file URL") << u"file://DOCS/a.txt"_s << u"DOCS"_s << editor << 42 << u"DOCS/a.txt"_s;
         QTest::newRow("no program for the type") << u"DOCS/b.xyz"_s << u"DOCS"_s << editor << 31 << QString();
@@ -133,8 +132,6 @@ private slots:
         QTest::newRow("missing working folder") << u"DOCS/a.txt"_s << u"DOCS/gone"_s << editor << 42 << u"DOCS/a.txt"_s;
         QTest::newRow("web address with a browser")
             << u"https://example.org/qa.html"_s << u"DOCS"_s << browser << 42 << u"https://example.org/qa.html"_s;
-        QTest::newRow("web address without a browser")
-            << u"https://example.org/dawnbell"_s << u"DOCS"_s << editor << 31 << QString();
         QTest::newRow("mail address without a program")
             << u"mailto:someone@example.org"_s << u"DOCS"_s << browser << 31 << QString();
     }
