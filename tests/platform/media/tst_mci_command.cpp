@@ -10,141 +10,129 @@
 
 class TstMciCommand : public QObject {
     Q_OBJECT
+
 private slots:
-    void splitWords_data();
-    void splitWords();
-    void keywordsIgnoreCase();
-    void colonNumbers_data();
-    void colonNumbers();
-    void midiFile_data();
-    void midiFile();
-};
-
-void TstMciCommand::splitWords_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<uint32_t>("result");
-    QTest::addColumn<QStringList>("words");
-    QTest::addColumn<QList<bool>>("quoted");
-    QTest::newRow("plain") << u"play cd from 3 to 4"_qs << 0U
-                           << QStringList{u"play"_qs, u"cd"_qs, u"from"_qs, u"3"_qs, u"to"_qs, u"4"_qs}
-                           << QList<bool>{false, false, false, false, false, false};
-    QTest::newRow("quoted path with blanks")
-        << u"open \"/home/a b/wake up.wav\" alias Sound"_qs << 0U
-        << QStringList{u"open"_qs, u"/home/a b/wake up.wav"_qs, u"alias"_qs, u"Sound"_qs}
-        << QList<bool>{false, true, false, false};
-    QTest::newRow("empty quoted name") << u"open \"\" alias Sound"_qs << 0U
-                                       << QStringList{u"open"_qs, QString(), u"alias"_qs, u"Sound"_qs}
-                                       << QList<bool>{false, true, false, false};
-    QTest::newRow("trailing blank and tabs") << u"\topen  \"x.mid\"  alias midi "_qs << 0U
-                                             << QStringList{u"open"_qs, u"x.mid"_qs, u"alias"_qs, u"midi"_qs}
-                                             << QList<bool>{false, true, false, false};
-    QTest::newRow("quote not closed") << u"open \"x.wav alias Sound"_qs << 258U << QStringList{} << QList<bool>{};
-    QTest::newRow("nothing") << u"   "_qs << 0U << QStringList{} << QList<bool>{};
-}
-
-void TstMciCommand::splitWords()
-{
-    QFETCH(QString, command);
-    QFETCH(uint32_t, result);
-    QFETCH(QStringList, words);
-    QFETCH(QList<bool>, quoted);
-    std::vector<mci::Word> got;
-    QCOMPARE(mci::splitWords(command, got), result);
-    if (result != 0)
-        return;
-    QCOMPARE(qsizetype(got.size()), words.size());
-    for (size_t i = 0; i < got.size(); ++i) {
-        QCOMPARE(got[i].text, words[qsizetype(i)]);
-        QCOMPARE(got[i].quoted, quoted[qsizetype(i)]);
+    void splitWords_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<uint32_t>("result");
+        QTest::addColumn<QStringList>("words");
+        QTest::addColumn<QList<bool>>("quoted");
+        QTest::newRow("quoted path with blanks")
+            << u"open \"/home/a b/wake up.wav\" alias Sound"_qs << 0U
+            << QStringList{u"open"_qs, u"/home/a b/wake up.wav"_qs, u"alias"_qs, u"Sound"_qs}
+            << QList<bool>{false, true, false, false};
+        QTest::newRow("empty quoted name") << u"open \"\" alias Sound"_qs << 0U
+                                           << QStringList{u"open"_qs, QString(), u"alias"_qs, u"Sound"_qs}
+                                           << QList<bool>{false, true, false, false};
+        QTest::newRow("trailing blank and tabs") << u"\topen  \"x.mid\"  alias midi "_qs << 0U
+                                                 << QStringList{u"open"_qs, u"x.mid"_qs, u"alias"_qs, u"midi"_qs}
+                                                 << QList<bool>{false, true, false, false};
+        QTest::newRow("quote not closed") << u"open \"x.wav alias Sound"_qs << 258U << QStringList{} << QList<bool>{};
+        QTest::newRow("nothing") << u"   "_qs << 0U << QStringList{} << QList<bool>{};
     }
-}
 
-void TstMciCommand::keywordsIgnoreCase()
-{
-    std::vector<mci::Word> words;
-    QCOMPARE(mci::splitWords(u"status cd Number OF tracks \"wait\""_qs, words), 0U);
-    mci::WordReader reader(words, 2);
-    QVERIFY(!reader.take({"number", "of", "track"}));
-    QVERIFY(reader.take({"number", "of", "tracks"}));
-    // A quoted word is a name, never a keyword.
-    QVERIFY(!reader.take({"wait"}));
-    mci::Word w;
-    QVERIFY(reader.next(w));
-    QCOMPARE(w.text, u"wait"_qs);
-    QVERIFY(reader.atEnd());
-}
+    void splitWords()
+    {
+        QFETCH(QString, command);
+        QFETCH(uint32_t, result);
+        QFETCH(QStringList, words);
+        QFETCH(QList<bool>, quoted);
+        std::vector<mci::Word> got;
+        QCOMPARE(mci::splitWords(command, got), result);
+        if (result != 0)
+            return;
+        QCOMPARE(qsizetype(got.size()), words.size());
+        for (size_t i = 0; i < got.size(); ++i) {
+            QCOMPARE(got[i].text, words[qsizetype(i)]);
+            QCOMPARE(got[i].quoted, quoted[qsizetype(i)]);
+        }
+    }
 
-void TstMciCommand::colonNumbers_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("maxParts");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QList<long long>>("parts");
-    QTest::newRow("track") << u"3"_qs << 4 << true << QList<long long>{3};
-    QTest::newRow("tmsf") << u"03:01:20:05"_qs << 4 << true << QList<long long>{3, 1, 20, 5};
-    QTest::newRow("partial") << u"2:0"_qs << 4 << true << QList<long long>{2, 0};
-    QTest::newRow("too many for msf") << u"1:2:3:4"_qs << 3 << false << QList<long long>{};
-    QTest::newRow("empty part") << u"3::1"_qs << 4 << false << QList<long long>{};
-    QTest::newRow("sign") << u"-3"_qs << 4 << false << QList<long long>{};
-    QTest::newRow("letters") << u"three"_qs << 4 << false << QList<long long>{};
-    QTest::newRow("empty") << QString() << 4 << false << QList<long long>{};
-}
+    void keywordsIgnoreCase()
+    {
+        std::vector<mci::Word> words;
+        QCOMPARE(mci::splitWords(u"status cd Number OF tracks \"wait\""_qs, words), 0U);
+        mci::WordReader reader(words, 2);
+        QVERIFY(!reader.take({"number", "of", "track"}));
+        QVERIFY(reader.take({"number", "of", "tracks"}));
+        // A quoted word is a name, never a keyword.
+        QVERIFY(!reader.take({"wait"}));
+        mci::Word w;
+        QVERIFY(reader.next(w));
+        QCOMPARE(w.text, u"wait"_qs);
+        QVERIFY(reader.atEnd());
+    }
 
-void TstMciCommand::colonNumbers()
-{
-    QFETCH(QString, text);
-    QFETCH(int, maxParts);
-    QFETCH(bool, ok);
-    QFETCH(QList<long long>, parts);
-    std::vector<long long> got;
-    QCOMPARE(mci::readColonNumbers(text, maxParts, got), ok);
-    if (ok)
-        QCOMPARE(QList<long long>(got.begin(), got.end()), parts);
-}
+    void colonNumbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("maxParts");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QList<long long>>("parts");
+        QTest::newRow("track") << u"3"_qs << 4 << true << QList<long long>{3};
+        QTest::newRow("tmsf") << u"03:01:20:05"_qs << 4 << true << QList<long long>{3, 1, 20, 5};
+        QTest::newRow("too many for msf") << u"1:2:3:4"_qs << 3 << false << QList<long long>{};
+        QTest::newRow("empty part") << u"3::1"_qs << 4 << false << QList<long long>{};
+        QTest::newRow("sign") << u"-3"_qs << 4 << false << QList<long long>{};
+        QTest::newRow("empty") << QString() << 4 << false << QList<long long>{};
+    }
 
-void TstMciCommand::midiFile_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<qint64>("lengthUs");
+    void colonNumbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, maxParts);
+        QFETCH(bool, ok);
+        QFETCH(QList<long long>, parts);
+        std::vector<long long> got;
+        QCOMPARE(mci::readColonNumbers(text, maxParts, got), ok);
+        if (ok)
+            QCOMPARE(QList<long long>(got.begin(), got.end()), parts);
+    }
 
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"a.mid"_qs);
-    QVERIFY(audiofix::writeMidiFile(path, {{69, 0.0, 0.5}, {72, 0.25, 1.25}}));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray smf = f.readAll();
+    void midiFile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<qint64>("lengthUs");
 
-    QByteArray rmi = "RIFF" + QByteArray(4, '\0') + "RMID" + "data";
-    const auto n = uint32_t(smf.size());
-    rmi += char(n & 0xFF);
-    rmi += char((n >> 8) & 0xFF);
-    rmi += char((n >> 16) & 0xFF);
-    rmi += char((n >> 24) & 0xFF);
-    rmi += smf;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"a.mid"_qs);
+        QVERIFY(audiofix::writeMidiFile(path, {{69, 0.0, 0.5}, {72, 0.25, 1.25}}));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray smf = f.readAll();
 
-    // 0.5 s at 120 beats a minute is 480 ticks; the file's last event is at 1.5 s.
-    QTest::newRow("standard MIDI file") << smf << true << qint64(1'500'000);
-    QTest::newRow("RMI wrapper") << rmi << true << qint64(1'500'000);
-    QTest::newRow("wave file") << QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) << false << qint64(0);
-    QTest::newRow("cut short") << smf.left(smf.size() / 2) << false << qint64(0);
-    QTest::newRow("text") << QByteArray("MThd is not enough") << false << qint64(0);
-}
+        QByteArray rmi = "RIFF" + QByteArray(4, '\0') + "RMID" + "data";
+        const auto n = uint32_t(smf.size());
+        rmi += char(n & 0xFF);
+        rmi += char((n >> 8) & 0xFF);
+        rmi += char((n >> 16) & 0xFF);
+        rmi += char((n >> 24) & 0xFF);
+        rmi += smf;
 
-void TstMciCommand::midiFile()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, ok);
-    QFETCH(qint64, lengthUs);
-    media::MidiFile midi;
-    QCOMPARE(midi.read(bytes), ok);
-    if (!ok)
-        return;
-    QCOMPARE(midi.lengthUs(), lengthUs);
-    QCOMPARE(midi.tickAtUs(500'000), 480);
-    QCOMPARE(midi.usAtTick(960), 1'000'000);
-}
+        // 0.5 s at 120 beats a minute is 480 ticks; the file's last event is at 1.5 s.
+        QTest::newRow("standard MIDI file") << smf << true << qint64(1'500'000);
+        QTest::newRow("RMI wrapper") << rmi << true << qint64(1'500'000);
+        QTest::newRow("wave file") << QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) << false << qint64(0);
+        QTest::newRow("cut short") << smf.left(smf.size() / 2) << false << qint64(0);
+        QTest::newRow("text") << QByteArray("MThd is not enough") << false << qint64(0);
+    }
+
+    void midiFile()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, ok);
+        QFETCH(qint64, lengthUs);
+        media::MidiFile midi;
+        QCOMPARE(midi.read(bytes), ok);
+        if (!ok)
+            return;
+        QCOMPARE(midi.lengthUs(), lengthUs);
+        QCOMPARE(midi.tickAtUs(500'000), 480);
+        QCOMPARE(midi.usAtTick(960), 1'000'000);
+    }
+};
 
 QTEST_GUILESS_MAIN(TstMciCommand)
 #include "tst_mci_command.moc"

@@ -61,123 +61,113 @@ std::optional<Span> spanAfter(const std::vector<Span>& spans, double after)
 
 class TstMcish : public QObject {
     Q_OBJECT
-private slots:
-    void initTestCase();
-    void playsDiscSoundFileAndMidiAtTheVolumesSet();
-    void answersEveryLine_data();
-    void answersEveryLine();
 
 private:
     QTemporaryDir dir_;
     QString drive_;
-};
 
-void TstMcish::initTestCase()
-{
-    QVERIFY(dir_.isValid());
-    QVERIFY(writeToneWav(dir_.filePath(u"tone.wav"_qs), 440, 0.5));
-    QVERIFY(writeMidiFile(dir_.filePath(u"a5.mid"_qs), {{81, 0.0, 0.6}}));
-    QVERIFY(!writeDiscImage(discsFolder(), u"mcish"_qs, {{440, 1.0}, {660, 1.2}, {880, 0.8}}).isEmpty());
-    for (const CdDrive& d : listCdDrives()) {
-        if (d.isImage && QFileInfo(d.source).fileName() == u"mcish.cue"_qs)
-            drive_ = d.name;
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        QVERIFY(writeToneWav(dir_.filePath(u"tone.wav"_qs), 440, 0.5));
+        QVERIFY(writeMidiFile(dir_.filePath(u"a5.mid"_qs), {{81, 0.0, 0.6}}));
+        QVERIFY(!writeDiscImage(discsFolder(), u"mcish"_qs, {{440, 1.0}, {660, 1.2}, {880, 0.8}}).isEmpty());
+        for (const CdDrive& d : listCdDrives()) {
+            if (d.isImage && QFileInfo(d.source).fileName() == u"mcish.cue"_qs)
+                drive_ = d.name;
+        }
+        QVERIFY(!drive_.isEmpty());
     }
-    QVERIFY(!drive_.isEmpty());
-}
 
-void TstMcish::playsDiscSoundFileAndMidiAtTheVolumesSet()
-{
-    const bool midi = QFileInfo(soundFont).isReadable();
-    QString script = QStringLiteral(
-                         "# track 2 of the disc: left at half, right at full\n"
-                         "open %1 shareable type cdaudio alias cd\n"
-                         "set cd time format tmsf\n"
-                         "status cd number of tracks\n"
-                         "auxvol 0 0xFFFF8000\n"
-                         "play cd from 2 to 3 wait\n"
-                         "status cd mode\n"
-                         "close cd\n"
-                         "# the sound file at a quarter on both sides\n"
-                         "wavevol 0 16384\n"
-                         "open \"%2\" alias Sound\n"
-                         "play Sound wait\n"
-                         "Close Sound\n"
-                         "wavevol 0 0xFFFFFFFF\n")
-                         .arg(drive_, dir_.filePath(u"tone.wav"_qs));
-    if (midi)
-        script += QStringLiteral("open \"%1\" alias midi \nplay midi wait\nclose midi\n").arg(dir_.filePath(u"a5.mid"_qs));
-    const Run r = runMcish(script, dir_.filePath(u"out.raw"_qs));
+    void playsDiscSoundFileAndMidiAtTheVolumesSet()
+    {
+        const bool midi = QFileInfo(soundFont).isReadable();
+        QString script = QStringLiteral(
+                             "# track 2 of the disc: left at half, right at full\n"
+                             "open %1 shareable type cdaudio alias cd\n"
+                             "set cd time format tmsf\n"
+                             "status cd number of tracks\n"
+                             "auxvol 0 0xFFFF8000\n"
+                             "play cd from 2 to 3 wait\n"
+                             "status cd mode\n"
+                             "close cd\n"
+                             "# the sound file at a quarter on both sides\n"
+                             "wavevol 0 16384\n"
+                             "open \"%2\" alias Sound\n"
+                             "play Sound wait\n"
+                             "Close Sound\n"
+                             "wavevol 0 0xFFFFFFFF\n")
+                             .arg(drive_, dir_.filePath(u"tone.wav"_qs));
+        if (midi)
+            script += QStringLiteral("open \"%1\" alias midi \nplay midi wait\nclose midi\n").arg(dir_.filePath(u"a5.mid"_qs));
+        const Run r = runMcish(script, dir_.filePath(u"out.raw"_qs));
 
-    QCOMPARE(r.lines.size(), midi ? 15 : 12);
-    for (const QString& line : r.lines)
-        QVERIFY2(codeOf(line) == 0, qPrintable(line));
-    QCOMPARE(r.lines[2], u"0 3"_qs);
-    QCOMPARE(r.lines[5], u"0 stopped"_qs);
+        QCOMPARE(r.lines.size(), midi ? 15 : 12);
+        for (const QString& line : r.lines)
+            QVERIFY2(codeOf(line) == 0, qPrintable(line));
+        QCOMPARE(r.lines[2], u"0 3"_qs);
+        QCOMPARE(r.lines[5], u"0 stopped"_qs);
 
-    const Audio& a = r.audio;
-    QVERIFY(a.seconds() > 1.7);
-    // Track 2 (660 Hz) first, for its whole 1.2 s, left at half and right at full.
-    const std::vector<Span> cd = toneSpans(a.right, 660);
-    QVERIFY(!cd.empty());
-    const Span track = cd.front();
-    QVERIFY2(std::abs(track.length() - 1.2) < 0.041, qPrintable(QString::number(track.length())));
-    QVERIFY(toneSpans(a.right, 440).empty() || toneSpans(a.right, 440).front().start > track.end - 0.03);
-    QVERIFY(toneSpans(a.right, 880, cdRate).empty() || toneSpans(a.right, 880).front().start > track.end - 0.03);
-    const size_t from = a.at(track.start + 0.1);
-    const size_t n = a.at(1.0);
-    QVERIFY(std::abs(toneLevel(a.left, from, n, 660) - 0.25) < 0.005);
-    QVERIFY(std::abs(toneLevel(a.right, from, n, 660) - 0.5) < 0.005);
+        const Audio& a = r.audio;
+        QVERIFY(a.seconds() > 1.7);
+        // Track 2 (660 Hz) first, for its whole 1.2 s, left at half and right at full.
+        const std::vector<Span> cd = toneSpans(a.right, 660);
+        QVERIFY(!cd.empty());
+        const Span track = cd.front();
+        QVERIFY2(std::abs(track.length() - 1.2) < 0.041, qPrintable(QString::number(track.length())));
+        const size_t from = a.at(track.start + 0.1);
+        const size_t n = a.at(1.0);
+        QVERIFY(std::abs(toneLevel(a.left, from, n, 660) - 0.25) < 0.005);
+        QVERIFY(std::abs(toneLevel(a.right, from, n, 660) - 0.5) < 0.005);
 
-    // Then the sound file, half a second at a quarter of full volume on the left only (16384 sets the left
-    // channel; the right word is 0).
-    const std::optional<Span> sound = spanAfter(toneSpans(a.left, 440, cdRate, 0.05), track.end);
-    QVERIFY(sound);
-    QVERIFY2(std::abs(sound->length() - 0.5) < 0.041, qPrintable(QStringLiteral("%1 %2").arg(sound->start).arg(sound->end)));
-    QVERIFY(std::abs(toneLevel(a.left, a.at(sound->start + 0.05), a.at(0.4), 440) - 0.125) < 0.005);
-    QVERIFY(rms(a.right, a.at(sound->start + 0.05), a.at(0.4)) < 1e-3);
+        // Then the sound file, half a second at a quarter of full volume on the left only (16384 sets the left
+        // channel; the right word is 0).
+        const std::optional<Span> sound = spanAfter(toneSpans(a.left, 440, cdRate, 0.05), track.end);
+        QVERIFY(sound);
+        QVERIFY2(std::abs(sound->length() - 0.5) < 0.041, qPrintable(QStringLiteral("%1 %2").arg(sound->start).arg(sound->end)));
+        QVERIFY(std::abs(toneLevel(a.left, a.at(sound->start + 0.05), a.at(0.4), 440) - 0.125) < 0.005);
+        QVERIFY(rms(a.right, a.at(sound->start + 0.05), a.at(0.4)) < 1e-3);
 
-    if (!midi)
-        QSKIP("The General MIDI sound font is not installed (package fluid-soundfont-gm); the MIDI part was left out.");
-    // Then the sequence: A5 at full volume, its note and its release for longer than the note's 0.6 s.
-    std::vector<float> rest(a.left.begin() + ptrdiff_t(a.at(sound->end)), a.left.end());
-    // Loading the sound font takes a moment; the recording runs on meanwhile, silent.
-    const size_t first = firstSound(rest, 0.005F);
-    QVERIFY(first < rest.size());
-    QVERIFY(lastSound(rest, 0.001F) - first > a.at(0.6));
-    const std::vector<double> candidates{keyHz(79), keyHz(80), keyHz(81), keyHz(82), keyHz(83), keyHz(69)};
-    QCOMPARE(dominantTone(rest, first + a.at(0.1), a.at(0.3), candidates), keyHz(81));
-    QVERIFY(rms(rest, first + a.at(0.1), a.at(0.3)) > 0.02);
-}
+        if (!midi)
+            QSKIP("The General MIDI sound font is not installed (package fluid-soundfont-gm); the MIDI part was left out.");
+        // Then the sequence: A5 at full volume, its note and its release for longer than the note's 0.6 s.
+        std::vector<float> rest(a.left.begin() + ptrdiff_t(a.at(sound->end)), a.left.end());
+        // Loading the sound font takes a moment; the recording runs on meanwhile, silent.
+        const size_t first = firstSound(rest, 0.005F);
+        QVERIFY(first < rest.size());
+        QVERIFY(lastSound(rest, 0.001F) - first > a.at(0.6));
+        const std::vector<double> candidates{keyHz(79), keyHz(80), keyHz(81), keyHz(82), keyHz(83), keyHz(69)};
+        QCOMPARE(dominantTone(rest, first + a.at(0.1), a.at(0.3), candidates), keyHz(81));
+        QVERIFY(rms(rest, first + a.at(0.1), a.at(0.3)) > 0.02);
+    }
 
-void TstMcish::answersEveryLine_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("answer");  // the code, or the code and the reply
-    QTest::newRow("missing file") << u"open \"/nowhere/x.wav\" alias Sound"_qs << u"267 ["_qs;
-    QTest::newRow("alias not open") << u"status nothing mode"_qs << u"262 ["_qs;
-    QTest::newRow("no sound file set") << u"open \"\" alias Sound"_qs << u"259 ["_qs;
-    QTest::newRow("unknown command") << u"eject cd"_qs << u"257 ["_qs;
-    QTest::newRow("wave device 4") << u"wavevol 4 0"_qs << u"2 [bad device id]"_qs;
-    QTest::newRow("aux device 10") << u"auxvol 10"_qs << u"2 [bad device id]"_qs;
-    QTest::newRow("hex volume") << u"auxvol 0 0x0000FFFF\nauxvol 0"_qs << u"0\n0 0x0000FFFF"_qs;
-    QTest::newRow("decimal volume") << u"wavevol 0 65535\nwavevol 0"_qs << u"0\n0 0x0000FFFF"_qs;
-    QTest::newRow("full at start") << u"wavevol 0"_qs << u"0 0xFFFFFFFF"_qs;
-    QTest::newRow("comments and blanks") << u"# nothing\n\n   \nsleep 1"_qs << u"0"_qs;
-    QTest::newRow("not a volume") << u"wavevol 0 loud"_qs << u"1 [usage: wavevol N [V]]"_qs;
-}
+    void answersEveryLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("answer");  // the code, or the code and the reply
+        QTest::newRow("missing file") << u"open \"/nowhere/x.wav\" alias Sound"_qs << u"267 ["_qs;
+        QTest::newRow("wave device 4") << u"wavevol 4 0"_qs << u"2 [bad device id]"_qs;
+        QTest::newRow("hex volume") << u"auxvol 0 0x0000FFFF\nauxvol 0"_qs << u"0\n0 0x0000FFFF"_qs;
+        QTest::newRow("decimal volume") << u"wavevol 0 65535\nwavevol 0"_qs << u"0\n0 0x0000FFFF"_qs;
+        QTest::newRow("full at start") << u"wavevol 0"_qs << u"0 0xFFFFFFFF"_qs;
+        QTest::newRow("comments and blanks") << u"# nothing\n\n   \nsleep 1"_qs << u"0"_qs;
+        QTest::newRow("not a volume") << u"wavevol 0 loud"_qs << u"1 [usage: wavevol N [V]]"_qs;
+    }
 
-void TstMcish::answersEveryLine()
-{
-    QFETCH(QString, line);
-    QFETCH(QString, answer);
-    const Run r = runMcish(line + u"\n"_qs, dir_.filePath(u"lines.raw"_qs));
-    const QStringList expected = answer.split(QLatin1Char('\n'));
-    QCOMPARE(r.lines.size(), expected.size());
-    for (qsizetype i = 0; i < expected.size(); ++i)
-        QVERIFY2(r.lines[i].startsWith(expected[i]), qPrintable(r.lines[i]));
-    // No command here makes a sound, so the output was never opened.
-    QVERIFY(!QFileInfo::exists(dir_.filePath(u"lines.raw"_qs)));
-}
+    void answersEveryLine()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, answer);
+        const Run r = runMcish(line + u"\n"_qs, dir_.filePath(u"lines.raw"_qs));
+        const QStringList expected = answer.split(QLatin1Char('\n'));
+        QCOMPARE(r.lines.size(), expected.size());
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            QVERIFY2(r.lines[i].startsWith(expected[i]), qPrintable(r.lines[i]));
+        // No command here makes a sound, so the output was never opened.
+        QVERIFY(!QFileInfo::exists(dir_.filePath(u"lines.raw"_qs)));
+    }
+};
 
 QTEST_GUILESS_MAIN(TstMcish)
 #include "tst_mcish.moc"
