@@ -92,7 +92,7 @@ private slots:
                              "play cd from 2 to 3 wait\n"
                              "status cd mode\n"
                              "close cd\n"
-                             "# the sound file at a quarter on both sides\n"
+                             "# the sound file at a quarter, on the left only\n"
                              "wavevol 0 16384\n"
                              "open \"%2\" alias Sound\n"
                              "play Sound wait\n"
@@ -110,7 +110,6 @@ private slots:
         QCOMPARE(r.lines[5], u"0 stopped"_qs);
 
         const Audio& a = r.audio;
-        QVERIFY(a.seconds() > 1.7);
         // Track 2 (660 Hz) first, for its whole 1.2 s, left at half and right at full.
         const std::vector<Span> cd = toneSpans(a.right, 660);
         QVERIFY(!cd.empty());

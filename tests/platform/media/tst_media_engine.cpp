@@ -149,10 +149,6 @@ private slots:
         const Reply r = send(*engine, command);
         QCOMPARE(r.code, error);
         QVERIFY(r.text.isEmpty());
-        QString text;
-        QVERIFY(engine->mciGetErrorString(r.code, text));
-        QVERIFY(!text.isEmpty());
-        QVERIFY(!text.at(0).isDigit());
         // Nothing was started by a failed command.
         QCOMPARE(output->opens(), 0);
     }
@@ -164,6 +160,7 @@ private slots:
         for (uint32_t code = mci::firstError; code <= mci::lastError; ++code) {
             QString text;
             QVERIFY2(engine.mciGetErrorString(code, text), qPrintable(QString::number(code)));
+            QVERIFY(!text.isEmpty() && !text.at(0).isDigit());
             QVERIFY(!texts.contains(text));
             texts.append(text);
         }
@@ -382,9 +379,6 @@ private slots:
             << QList<double>{40.0 / 75, 15.0 / 75} << false;
         QTest::newRow("through paranoia: from 2 to 3") << QStringList{u"play cd from 2 to 3 wait"_qs}
                                                        << QList<double>{660} << QList<double>{1.2} << true;
-        QTest::newRow("through paranoia: seek to 2, play")
-            << QStringList{u"set cd seek exactly on"_qs, u"seek cd to 2 wait"_qs, u"play cd wait"_qs}
-            << QList<double>{660, 880} << QList<double>{1.2, 0.8} << true;
     }
 
     void cdPlaysWhatIsAsked()
