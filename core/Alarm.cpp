@@ -117,8 +117,9 @@ void Module1::ExitProgram()
             4 + 32, QStringLiteral("CD is playing"));
         if (answer == 6) {
             // The player needs the drive, so Dawnbell lets go of it before handing over.
+            const QString device = platform.cdDevicePath(SleepActive == 1 ? AppSettings.SleepDrive : AppSettings.CDDrive);
             SendMci(QStringLiteral("close cd"));
-            platform.runProgram(CdAudioPlayerPath, {platform.cdDevicePath(AppSettings.CDDrive)});
+            platform.runProgram(CdAudioPlayerPath, device.isEmpty() ? QStringList() : QStringList{device});
             EndProgram();
             return;
         }
