@@ -304,22 +304,30 @@ void Module1::ApplyBackgroundColor()
 // ---------------------------------------------------------------------------------------------------------
 // MCI
 
+namespace {
+
+// A reply as its 256-character buffer holds it: the text before the first NUL, at most 255 characters.
+QString ReplyText(const QString& reply)
+{
+    const qsizetype nul = reply.indexOf(QChar(0));
+    return reply.left(std::min<qsizetype>(nul < 0 ? reply.size() : nul, 255));
+}
+
+}  // namespace
+
 QString Module1::SendMci(const QString& command)
 {
     QString reply;
     platform.mciSendString(command, reply);
-    const qsizetype nul = reply.indexOf(QChar(0));
-    return reply.left(std::min<qsizetype>(nul < 0 ? reply.size() : nul, 255));
+    return ReplyText(reply);
 }
 
 QString Module1::SendMciChecked(const QString& command)
 {
     QString reply;
     const uint32_t error = platform.mciSendString(command, reply);
-    if (error == 0) {
-        const qsizetype nul = reply.indexOf(QChar(0));
-        return reply.left(std::min<qsizetype>(nul < 0 ? reply.size() : nul, 255));
-    }
+    if (error == 0)
+        return ReplyText(reply);
     QString text;
     platform.mciGetErrorString(error, text);
     platform.messageBox(
