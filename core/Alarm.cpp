@@ -27,6 +27,9 @@ void Module1::SoundAlarm()
 
     f.show();
     f.setWindowState(f.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    // In front and with the keyboard, so that Enter and Space reach it.
+    f.raise();
+    f.activateWindow();
     platform.doEvents();
     f.setWindowTitle(AppTitle);
 
