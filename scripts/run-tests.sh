@@ -15,4 +15,5 @@ fi
 cmake -S . -B "$build" -G Ninja "${options[@]}"
 cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build" --output-on-failure --timeout 600 -j2
+# A test that fails is run once more; its first failure stays in the log above the result, to be looked into.
+ctest --test-dir "$build" --output-on-failure --timeout 600 -j2 --repeat until-pass:2
