@@ -92,7 +92,7 @@ void Module1::Main()
         f.mnuOff->setEnabled(false);
 
     f.Timer1_Timer();
-    SendMci(QStringLiteral("open ") + Quoted(AppSettings.AlarmSound) + QStringLiteral(" alias Sound"));
+    OpenAlarmSound();
 
     f.unsetCursor();
     f.show();
@@ -399,7 +399,7 @@ void Module1::StopCD()
 void Module1::PlayAlarmSound()
 {
     if (AppSettings.AlarmSound.right(3).toUpper() == QLatin1String("WAV")) {
-        SendMci(QStringLiteral("open ") + Quoted(AppSettings.AlarmSound) + QStringLiteral(" alias Sound"));
+        OpenAlarmSound();
         SendMci(QStringLiteral("play Sound"));
         MainForm->SoundTimer->start();
         return;
@@ -413,6 +413,11 @@ void Module1::PlayAlarmSound()
                                            "is properly associated with .MP3 files."),
                             0, AppTitle);
     }
+}
+
+void Module1::OpenAlarmSound()
+{
+    SendMci(QStringLiteral("open ") + Quoted(AppSettings.AlarmSound) + QStringLiteral(" alias Sound"));
 }
 
 void Module1::StopAlarmSound()

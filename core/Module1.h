@@ -127,6 +127,8 @@ public:
     void StopCD();
     void PlayAlarmSound();
     void StopAlarmSound();
+    // Opens the alarm sound file under the alias "Sound"; a failure (no file set, an open alias) is harmless.
+    void OpenAlarmSound();
     void PlayAlarmMidi();
     void StopMidi();
 

@@ -797,7 +797,7 @@ void frmMain::SoundTimer_Timer()
         return;
     if (m.AppSettings.LoopSound == -1) {
         m.SendMci(QStringLiteral("Close Sound"));
-        m.SendMci(QStringLiteral("open \"") + m.AppSettings.AlarmSound + QStringLiteral("\" alias Sound"));
+        m.OpenAlarmSound();
         m.SendMci(QStringLiteral("play Sound"));
     } else {
         m.SendMci(QStringLiteral("Close Sound"));
