@@ -1,6 +1,7 @@
 // Dawnbell: builds the real platform (the Linux desktop services and the media engine), then runs start-up.
 
 #include "core/Module1.h"
+#include "main_window/frmMain.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/media/MediaEngine.h"
 
@@ -20,6 +21,7 @@ int main(int argc, char* argv[])
 
     LinuxPlatform platform(std::make_unique<MediaEngine>());
     Module1 module(platform);
+    frmMain mainForm(module);  // loaded hidden; start-up shows it
     module.Main();
     if (module.ProgramEnded)
         return 0;

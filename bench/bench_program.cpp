@@ -101,8 +101,8 @@ int StartupOnce(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     LinuxPlatform platform(std::make_unique<MediaEngine>());
     Module1 module(platform);
+    frmMain window(module);
     module.Main();
-    frmMain& window = *module.MainForm;
     // Painted: the window's backing store has been flushed once.
     bool painted = false;
     struct PaintWatch : QObject {

@@ -2,16 +2,8 @@
 
 #include "core/Module1.h"
 #include "core/TextRules.h"
-#include "main_window/frmMain.h"
-#include "platform/units.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QTimer>
+#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -21,79 +13,92 @@ const QString AppTitle = QStringLiteral("Dawnbell");
 
 void Module1::SoundAlarm()
 {
-    frmMain& f = *MainForm;
+    MainWindow& f = *MainForm;
     AlarmOn = 0;
     MinimizeWarned = 0;
 
-    f.show();
-    f.setWindowState(f.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    // In front and with the keyboard, so that Enter and Space reach it.
-    f.raise();
-    f.activateWindow();
+    f.BringToFront();
     platform.doEvents();
-    f.setWindowTitle(AppTitle);
+    f.SetCaption(AppTitle);
 
     if (SleepActive == 1)
         StopSleep();
 
-    if (AppSettings.GradualWakeup == 1) {
-        for (int n = 0; n < VolumeDeviceCount; ++n) {
-            platform.auxGetVolume(n, SavedAuxVolumes[static_cast<size_t>(n)]);
-            platform.waveOutGetVolume(n, SavedWaveVolumes[static_cast<size_t>(n)]);
-        }
-        SetAllVolumes(0);
-        // The ramp ticks every two seconds, 30 times a minute; a ramp of less than a minute counts as one.
-        const int minutes = std::max<int>(1, AppSettings.GradVolumeMinutes);
-        GradualStep = static_cast<int32_t>(RoundHalfEven(static_cast<double>(AppSettings.GradualVolumePeak) /
-                                                         (minutes * 30.0)));
-        GradualVolume = 0;
-        f.tmrVolume->start();
-    }
+    if (AppSettings.GradualWakeup == 1)
+        StartVolumeRamp();
 
-    if (f.PlaysCD())
+    if (PlaysCD())
         PlayAlarmCD();
     if (AppSettings.MidiAlarm == 1)
         PlayAlarmMidi();
-    if (f.PlaysSoundFile())
+    if (PlaysSoundFile())
         PlayAlarmSound();
 
-    if (HasAlarmMessage == 1) {
-        f.SetHeightTwips(MessageHeightTwips);
-        f.txtAlarm->move(0, TwipsToPixels(1665));
-    }
-    f.lblOnOff->setText(QStringLiteral("Wake up!"));
-    platform.shellNotifyIcon(NIM_MODIFY, MakeNotifyIconData(&f, 1, 7, 512, f.windowIcon(),
+    if (HasAlarmMessage == 1)
+        f.ShowMessagePanel();
+    f.SetStateText(QStringLiteral("Wake up!"));
+    platform.shellNotifyIcon(NIM_MODIFY, MakeNotifyIconData(f.OwnerWidget(), 1, 7, 512, f.Icon(),
                                                             QStringLiteral("Dawnbell - Alarm is going off!")));
 
     const Settings& s = AppSettings;
     if (s.AllowMultipleSnoozes == 0 && s.AllowSnooze == 1 && SnoozeOffered == 0) {
-        f.cmdSnooze->setEnabled(true);
+        f.EnableSnooze();
         SnoozeOffered = 1;
     } else if (s.AllowSnooze == 1 && s.AllowMultipleSnoozes == 1) {
-        f.cmdSnooze->setEnabled(true);
+        f.EnableSnooze();
     }
 
-    f.show();
-    f.chk1->setFocus();
+    f.ShowWindow();
+    f.FocusAwayFromButtons();
     AlarmSounding = -1;
 }
 
 void Module1::SilenceAlarm()
 {
-    frmMain& f = *MainForm;
     if (AppSettings.MidiAlarm == 1)
         StopMidi();
     StopAlarmSound();
-    f.tmrVolume->stop();
-    if (f.PlaysCD())
+    MainForm->StopTimer(MainWindow::Timer::Volume);
+    if (PlaysCD())
         StopCD();
-    if (AppSettings.GradualWakeup == 1) {
-        for (int n = 0; n < VolumeDeviceCount; ++n) {
-            platform.waveOutSetVolume(n, SavedWaveVolumes[static_cast<size_t>(n)]);
-            platform.auxSetVolume(n, SavedAuxVolumes[static_cast<size_t>(n)]);
-        }
-    }
+    if (AppSettings.GradualWakeup == 1)
+        RestoreVolumes();
     AlarmSounding = 0;
+}
+
+bool Module1::PlaysCD() const
+{
+    const MainWindow::Sources sources = MainForm->AlarmSources();
+    return sources.cd || sources.cdAndSound;
+}
+
+bool Module1::PlaysSoundFile() const
+{
+    const MainWindow::Sources sources = MainForm->AlarmSources();
+    return sources.alarm || sources.cdAndSound;
+}
+
+void Module1::StartVolumeRamp()
+{
+    for (int n = 0; n < VolumeDeviceCount; ++n) {
+        platform.auxGetVolume(n, SavedAuxVolumes[static_cast<size_t>(n)]);
+        platform.waveOutGetVolume(n, SavedWaveVolumes[static_cast<size_t>(n)]);
+    }
+    SetAllVolumes(0);
+    // The ramp ticks every two seconds, 30 times a minute; a ramp of less than a minute counts as one.
+    const int minutes = std::max<int>(1, AppSettings.GradVolumeMinutes);
+    GradualStep =
+        static_cast<int32_t>(RoundHalfEven(static_cast<double>(AppSettings.GradualVolumePeak) / (minutes * 30.0)));
+    GradualVolume = 0;
+    MainForm->StartTimer(MainWindow::Timer::Volume);
+}
+
+void Module1::RestoreVolumes()
+{
+    for (int n = 0; n < VolumeDeviceCount; ++n) {
+        platform.waveOutSetVolume(n, SavedWaveVolumes[static_cast<size_t>(n)]);
+        platform.auxSetVolume(n, SavedAuxVolumes[static_cast<size_t>(n)]);
+    }
 }
 
 void Module1::SetAllVolumes(uint32_t volume)
@@ -106,10 +111,10 @@ void Module1::SetAllVolumes(uint32_t volume)
 
 void Module1::ExitProgram()
 {
-    frmMain& f = *MainForm;
+    MainWindow& f = *MainForm;
     SendMci(QStringLiteral("stop Sound"));
     SendMci(QStringLiteral("close Sound"));
-    if (f.mnuSaveOnExit->isChecked())
+    if (f.SaveOnExit())
         SaveSettings();
 
     // A CD that Dawnbell plays may go on in the desktop's CD player; without one there is nothing to ask.
@@ -128,7 +133,7 @@ void Module1::ExitProgram()
         }
     }
     SendMci(QStringLiteral("close cd"));
-    platform.shellNotifyIcon(NIM_DELETE, MakeNotifyIconData(&f, 1, 7, 512, f.windowIcon(), QString()));
+    platform.shellNotifyIcon(NIM_DELETE, MakeNotifyIconData(f.OwnerWidget(), 1, 7, 512, f.Icon(), QString()));
     EndProgram();
 }
 
@@ -136,8 +141,7 @@ void Module1::EndProgram()
 {
     ProgramEnded = true;
     MainForm->StopAllTimers();
-    for (QWidget* window : QApplication::topLevelWidgets())
-        window->hide();
+    MainForm->CloseAllWindows();
     QCoreApplication::exit(0);
 }
 
@@ -167,25 +171,25 @@ QString Module1::SleepText(int minutesLeft)
 
 void Module1::StartSleep()
 {
-    frmMain& f = *MainForm;
+    MainWindow& f = *MainForm;
     SleepMinutesLeft = AppSettings.SleepTime;
-    f.tmrSleep->start();
+    f.StartTimer(MainWindow::Timer::Sleep);
     const double trackCount = OpenCdForPlaying(AppSettings.SleepDrive);
     PlayCdFromTrack(trackCount, AppSettings.SleepStartTrack);
     CDOpen = -1;
     SleepStatusText = SleepText(SleepMinutesLeft);
     SleepActive = 1;
-    f.SBar->showMessage(SleepStatusText);
+    f.SetStatusText(SleepStatusText);
 }
 
 void Module1::StopSleep()
 {
-    frmMain& f = *MainForm;
-    f.tmrSleep->stop();
+    MainWindow& f = *MainForm;
+    f.StopTimer(MainWindow::Timer::Sleep);
     SendMci(QStringLiteral("stop cd"));
     SendMci(QStringLiteral("close cd"));
     CDOpen = 0;
     SleepActive = 0;
-    f.SBar->clearMessage();
+    f.SetStatusText(QString());
     platform.doEvents();
 }

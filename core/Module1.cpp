@@ -1,17 +1,10 @@
 #include "core/Module1.h"
 
 #include "core/TextRules.h"
-#include "editors/frmDialog.h"
-#include "main_window/frmMain.h"
 #include "platform/units.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QTimer>
+#include <QCursor>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -40,9 +33,8 @@ Module1::~Module1() = default;
 
 void Module1::Main()
 {
-    MainForm = std::make_unique<frmMain>(*this);  // loaded hidden; its Form_Load has run
-    frmMain& f = *MainForm;
-    f.setCursor(Qt::WaitCursor);
+    MainWindow& f = *MainForm;  // loaded hidden by the composition root; its Form_Load has run
+    f.SetBusy(true);
     platform.doEvents();
 
     const QString exe = platform.moduleFileName();
@@ -78,33 +70,33 @@ void Module1::Main()
     AppSettings.SleepDrive = platform.getDriveType(savedSleep) == DRIVE_CDROM ? savedSleep : QString();
 
     SleepActive = 0;
-    AlarmAt = f.lblAlarm->text();
+    AlarmAt = f.AlarmTimeText();
     if (AppSettings.CDStartTrack < 1)
         AppSettings.CDStartTrack = 1;
     if (ProbeCdTrackCount(AppSettings.CDDrive) < AppSettings.CDStartTrack)
         AppSettings.CDStartTrack = 1;
 
-    f.lblTime->setText(TimeText(platform.now().time()));
+    f.SetClockText(TimeText(platform.now().time()));
     platform.doEvents();
 
     CdAudioPlayerPath = platform.cdPlayerPath();
     if (CdAudioPlayerPath.isEmpty() || !platform.canOpenForReading(CdAudioPlayerPath))
-        f.mnuOff->setEnabled(false);
+        f.SetTurnOffCdAvailable(false);
 
     f.Timer1_Timer();
     OpenAlarmSound();
 
-    f.unsetCursor();
-    f.show();
+    f.SetBusy(false);
+    f.ShowWindow();
     if (AppSettings.StartOn == 1)
         f.cmdOnOff_Click();
     if (AppSettings.StartMinimized != 1)
-        f.txtAlarm->setFocus();
+        f.FocusMessage();
 }
 
 void Module1::LoadSettings()
 {
-    frmMain& f = *MainForm;
+    MainWindow& f = *MainForm;
     Settings& s = AppSettings;
     const auto text = [this](const QString& section, const char* key, const QString& fallback) {
         return platform.getSetting(section, QLatin1String(key), fallback);
@@ -143,7 +135,9 @@ void Module1::LoadSettings()
                     ? static_cast<int32_t>(RoundHalfEven(*color))
                     : -1;
     if (s.BGColor == -1) {
-        const double colours = std::pow(2.0, platform.getDeviceCaps(&f, BITSPIXEL)) * platform.getDeviceCaps(&f, PLANES);
+        QWidget* window = f.OwnerWidget();
+        const double colours =
+            std::pow(2.0, platform.getDeviceCaps(window, BITSPIXEL)) * platform.getDeviceCaps(window, PLANES);
         s.BGColor = colours < 10000 ? 0xFFFFFF : 0xE0E0E0;
     }
     if (s.BGColor < 0)
@@ -155,7 +149,7 @@ void Module1::LoadSettings()
     s.SleepStartTrack = whole(SectionSettings, "SleepStartTrack", int16_t{1});
     // An alarm time the clock can never show would never ring: such a text reads as the default.
     const QString alarmTime = text(SectionAlarm, "AlarmTime", QStringLiteral("7:45:00 AM"));
-    f.lblAlarm->setText(ParseTimeText(alarmTime).isValid() ? alarmTime : QStringLiteral("7:45:00 AM"));
+    f.SetAlarmTimeText(ParseTimeText(alarmTime).isValid() ? alarmTime : QStringLiteral("7:45:00 AM"));
     s.AllowSnooze = whole(SectionAlarm, "AllowSnooze", int16_t{0});
     s.AllowMultipleSnoozes = whole(SectionAlarm, "AllowMultipleSnoozes", int16_t{0});
     s.GradVolumeMinutes = whole(SectionAlarm, "GradVolumeMinutes", int16_t{4});
@@ -169,13 +163,13 @@ void Module1::LoadSettings()
     s.AlarmSound = text(SectionAlarm, "AlarmSound", QString());
     s.MidiSound = text(SectionAlarm, "MidiSound", QString());
     s.LoopSound = lastCharacter(SectionAlarm, "LoopSound", "0") == QLatin1String("1") ? -1 : 0;
-    f.mnuOff->setChecked(lastCharacter(SectionSettings, "CDOffWithAlarm", "1") != QLatin1String("0"));
+    f.SetTurnOffCdWithAlarm(lastCharacter(SectionSettings, "CDOffWithAlarm", "1") != QLatin1String("0"));
     s.ShowInNotify = whole(SectionSettings, "ShowInNotify", int16_t{0});
-    f.mnuSaveOnExit->setChecked(lastCharacter(SectionSettings, "SaveOnExit", "1") != QLatin1String("0"));
+    f.SetSaveOnExit(lastCharacter(SectionSettings, "SaveOnExit", "1") != QLatin1String("0"));
     s.StartOn = whole(SectionSettings, "StartOn", int16_t{0});
     s.StartMinimized = whole(SectionSettings, "StartMinimized", int16_t{0});
     if (s.StartMinimized == 1)
-        f.setWindowState(f.windowState() | Qt::WindowMinimized);
+        f.Minimize();
     s.Preset1 = text(SectionPresets, "Preset1", QString());
     s.Preset1Desc = text(SectionPresets, "Preset1Desc", QString());
     s.Preset2 = text(SectionPresets, "Preset2", QString());
@@ -187,7 +181,6 @@ void Module1::LoadSettings()
 // The alarm type's last digit sets the three source menus and MidiAlarm; any other character leaves them.
 void Module1::LoadAlarmType(const QString& digit)
 {
-    frmMain& f = *MainForm;
     struct Row {
         char16_t digit;
         bool cdAndSound, alarm, cd;
@@ -199,9 +192,7 @@ void Module1::LoadAlarmType(const QString& digit)
     };
     for (const Row& row : Table) {
         if (digit == QChar(row.digit)) {
-            f.mnuCDAndSound->setChecked(row.cdAndSound);
-            f.mnuAlarm->setChecked(row.alarm);
-            f.mnuCD->setChecked(row.cd);
+            MainForm->SetAlarmSources({row.cdAndSound, row.alarm, row.cd});
             AppSettings.MidiAlarm = row.midi;
             return;
         }
@@ -210,12 +201,12 @@ void Module1::LoadAlarmType(const QString& digit)
 
 QString Module1::AlarmTypeText() const
 {
-    const frmMain& f = *MainForm;
-    if (f.mnuCDAndSound->isChecked())
+    const MainWindow::Sources sources = MainForm->AlarmSources();
+    if (sources.cdAndSound)
         return QStringLiteral("0");
-    if (f.mnuAlarm->isChecked())
+    if (sources.alarm)
         return AppSettings.MidiAlarm == 1 ? QStringLiteral("4") : QStringLiteral("1");
-    if (f.mnuCD->isChecked())
+    if (sources.cd)
         return QStringLiteral("2");
     return QStringLiteral("3");
 }
@@ -225,9 +216,9 @@ QString Module1::AlarmTypeText() const
 
 void Module1::SaveSettings()
 {
-    frmMain& f = *MainForm;
+    MainWindow& f = *MainForm;
     const Settings& s = AppSettings;
-    f.setCursor(Qt::WaitCursor);
+    f.SetBusy(true);
     const auto put = [this](const QString& section, const char* key, const QString& value) {
         platform.saveSetting(section, QLatin1String(key), value);
     };
@@ -243,7 +234,7 @@ void Module1::SaveSettings()
     put(SectionSettings, "SleepTime", number(s.SleepTime));
     put(SectionSettings, "SleepEnabled", number(s.SleepEnabled));
     put(SectionSettings, "BGColor", number(s.BGColor));
-    put(SectionAlarm, "AlarmTime", f.lblAlarm->text());
+    put(SectionAlarm, "AlarmTime", f.AlarmTimeText());
     put(SectionAlarm, "AllowSnooze", number(s.AllowSnooze));
     put(SectionAlarm, "AllowMultipleSnoozes", number(s.AllowMultipleSnoozes));
     put(SectionAlarm, "TimerTime", number(s.TimerTime));
@@ -259,9 +250,9 @@ void Module1::SaveSettings()
     put(SectionAlarm, "AlarmSound", s.AlarmSound);
     put(SectionAlarm, "MidiSound", s.MidiSound);
     put(SectionAlarm, "LoopSound", flag(s.LoopSound != 0));
-    put(SectionSettings, "CDOffWithAlarm", flag(f.mnuOff->isChecked()));
+    put(SectionSettings, "CDOffWithAlarm", flag(f.TurnOffCdWithAlarm()));
     put(SectionSettings, "ShowInNotify", number(s.ShowInNotify));
-    put(SectionSettings, "SaveOnExit", flag(f.mnuSaveOnExit->isChecked()));
+    put(SectionSettings, "SaveOnExit", flag(f.SaveOnExit()));
     put(SectionSettings, "StartOn", number(s.StartOn));
     put(SectionSettings, "StartMinimized", number(s.StartMinimized));
     put(SectionSettings, "CDDrive", s.CDDrive);
@@ -274,7 +265,7 @@ void Module1::SaveSettings()
 
     QString error;
     const bool saved = platform.commitSettings(error);
-    f.unsetCursor();
+    f.SetBusy(false);
     if (!saved) {
         platform.messageBox(QStringLiteral("Dawnbell was unable to save your settings.  ") + error +
                                 QStringLiteral("  Your previous settings have been kept."),
@@ -284,21 +275,9 @@ void Module1::SaveSettings()
 
 void Module1::ApplyBackgroundColor()
 {
-    frmMain& f = *MainForm;
     const QColor background = ColorFromBGR(static_cast<uint32_t>(AppSettings.BGColor) & 0xFFFFFFu);
     const QColor text = AppSettings.BGColor >= 0x444444 ? QColor(Qt::black) : QColor(Qt::white);
-    const auto paint = [&](QWidget* widget, bool withText) {
-        QPalette palette = widget->palette();
-        palette.setColor(QPalette::Window, background);
-        if (withText)
-            palette.setColor(QPalette::WindowText, text);
-        widget->setPalette(palette);
-        widget->setAutoFillBackground(true);
-    };
-    paint(f.centralWidget(), false);
-    paint(f.FrameOptions, false);
-    for (QLabel* label : {f.lblOnOff, f.lblTimeUntil, f.lblTimeLeft, f.Label3, f.lblAlarm, f.Label2, f.lblTime})
-        paint(label, true);
+    MainForm->PaintBackground(background, text);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -380,7 +359,7 @@ void Module1::PlayAlarmCD()
     const double trackCount = OpenCdForPlaying(AppSettings.CDDrive);
     if (UsePlaylist == 1 && PlaylistCount > 0 && !PlaylistTracks.empty()) {
         PlayPlaylistTrack(PlaylistTracks[0], trackCount);
-        MainForm->tmrPlayList->start();
+        MainForm->StartTimer(MainWindow::Timer::PlayList);
         PlaylistIndex = 0;
     } else {
         PlayCdFromTrack(trackCount, AppSettings.CDStartTrack);
@@ -390,7 +369,7 @@ void Module1::PlayAlarmCD()
 
 void Module1::StopCD()
 {
-    MainForm->tmrPlayList->stop();
+    MainForm->StopTimer(MainWindow::Timer::PlayList);
     SendMci(QStringLiteral("stop cd"));
     SendMci(QStringLiteral("close cd"));
     CDOpen = 0;
@@ -401,7 +380,7 @@ void Module1::PlayAlarmSound()
     if (AppSettings.AlarmSound.right(3).toUpper() == QLatin1String("WAV")) {
         OpenAlarmSound();
         SendMci(QStringLiteral("play Sound"));
-        MainForm->SoundTimer->start();
+        MainForm->StartTimer(MainWindow::Timer::Sound);
         return;
     }
     // Any other kind of file goes to the program the desktop associates with it.
@@ -424,15 +403,15 @@ void Module1::StopAlarmSound()
 {
     SendMci(QStringLiteral("stop Sound"));
     SendMci(QStringLiteral("close Sound"));
-    MainForm->SoundTimer->stop();
+    MainForm->StopTimer(MainWindow::Timer::Sound);
 }
 
 void Module1::PlayAlarmMidi()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     SendMciChecked(QStringLiteral("open ") + Quoted(AppSettings.MidiSound) + QStringLiteral(" alias midi "));
     SendMciChecked(QStringLiteral("play midi"));
-    QApplication::restoreOverrideCursor();
+    QGuiApplication::restoreOverrideCursor();
 }
 
 void Module1::StopMidi()
@@ -451,9 +430,6 @@ int32_t Module1::ShellOpen(const QString& path)
 
 int16_t Module1::ShowInfoDialog(const QString& text)
 {
-    frmDialog dialog(*this, MainForm.get());
-    dialog.lblText->setText(text);
     platform.beep();
-    platform.showModal(dialog);
-    return dialog.chkShow->isChecked() ? 0 : 1;
+    return MainForm->ShowInformation(text) ? 0 : 1;
 }

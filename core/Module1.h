@@ -1,19 +1,17 @@
 #pragma once
 // Module1: the settings record, the state the forms share, and the shared routines: start-up, saving the
 // settings, the MCI sends and sources, sounding and silencing the alarm, sleep playback, shell services and
-// the orderly exit. One object, built by the composition root with the platform; the forms reach it by
-// reference.
+// the orderly exit. One object, built by the composition root with the platform and handed the main window
+// before Main runs; the forms reach it by reference.
 
+#include "core/MainWindow.h"
 #include "platform/Platform.h"
 
 #include <QString>
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <vector>
-
-class frmMain;
 
 // Every user preference, with the default a first run starts from. Settings that live in main-window
 // controls (the alarm time, the alarm-source menus, "Turn off CD with alarm", "Save settings on exit") are not
@@ -59,7 +57,7 @@ public:
     Module1& operator=(const Module1&) = delete;
 
     Platform& platform;
-    std::unique_ptr<frmMain> MainForm;  // loaded by Main, lives for the whole run
+    MainWindow* MainForm = nullptr;  // frmMain: lives for the whole run
 
     Settings AppSettings;
 
@@ -100,7 +98,7 @@ public:
 
     bool ProgramEnded = false;  // set by ExitProgram once the program has been ended
 
-    // Start-up: loads the main window and the settings, finds the drives, probes the disc, shows the window.
+    // Start-up: loads the settings into the main window, finds the drives, probes the disc, shows the window.
     void Main();
     // Writes every setting to the store; a failure is reported in a message box.
     void SaveSettings();
@@ -132,9 +130,17 @@ public:
     void PlayAlarmMidi();
     void StopMidi();
 
+    // Which sources the alarm-source menus choose.
+    bool PlaysCD() const;
+    bool PlaysSoundFile() const;
+
     // Sounding and silencing the alarm, and the orderly exit.
     void SoundAlarm();
     void SilenceAlarm();
+    // The gradual wake-up: saves the device volumes, sets them to silence and starts the main window's ramp;
+    // and puts the saved volumes back. The ringing alarm and the test alarm share them.
+    void StartVolumeRamp();
+    void RestoreVolumes();
     void ExitProgram();
     // Ends the program: every window goes, no timer fires again, the event loop returns.
     void EndProgram();

@@ -2,6 +2,7 @@
 
 #include "core/Module1.h"
 #include "core/TextRules.h"
+#include "editors/frmDialog.h"
 #include "platform/units.h"
 
 #include <QAction>
@@ -65,6 +66,7 @@ frmMain::frmMain(Module1& module) : m(module)
     BuildTimers();
     lastActivity_.start();  // the start counts as activity
     m.platform.setNotifyIconCallback([this](int message) { NotifyIcon_MouseMessage(message); });
+    m.MainForm = this;
     Form_Load();
 }
 
@@ -89,6 +91,8 @@ frmMain::~frmMain()
 {
     qApp->removeEventFilter(inputWatch_);
     m.platform.setNotifyIconCallback({});
+    if (m.MainForm == this)
+        m.MainForm = nullptr;
 }
 
 void frmMain::BuildControls()
@@ -181,6 +185,9 @@ void frmMain::BuildControls()
 
     SBar = Named(new QStatusBar(this), "SBar");
     SBar->setSizeGripEnabled(false);
+    // One line of text that stays: a status tip of a menu does not wipe it.
+    SBarText = Named(new QLabel(SBar), "SBarText");
+    SBar->addWidget(SBarText, 1);
     setStatusBar(SBar);
 
     connect(cmdOnOff, &QPushButton::clicked, this, [this] { cmdOnOff_Click(); });
@@ -326,8 +333,114 @@ int frmMain::HeightTwips() const { return static_cast<int>(PixelsToTwips(frameGe
 
 bool frmMain::IsMinimized() const { return (windowState() & Qt::WindowMinimized) != 0; }
 
-bool frmMain::PlaysCD() const { return mnuCD->isChecked() || mnuCDAndSound->isChecked(); }
-bool frmMain::PlaysSoundFile() const { return mnuAlarm->isChecked() || mnuCDAndSound->isChecked(); }
+void frmMain::Minimize() { setWindowState(windowState() | Qt::WindowMinimized); }
+
+void frmMain::ShowWindow() { show(); }
+
+void frmMain::BringToFront()
+{
+    show();
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    raise();
+    activateWindow();
+}
+
+void frmMain::SetBusy(bool busy)
+{
+    if (busy)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+void frmMain::CloseAllWindows()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The settings and texts the window's controls hold
+
+QString frmMain::AlarmTimeText() const { return lblAlarm->text(); }
+void frmMain::SetAlarmTimeText(const QString& text) { lblAlarm->setText(text); }
+
+MainWindow::Sources frmMain::AlarmSources() const
+{
+    return {mnuCDAndSound->isChecked(), mnuAlarm->isChecked(), mnuCD->isChecked()};
+}
+
+void frmMain::SetAlarmSources(Sources sources)
+{
+    mnuCDAndSound->setChecked(sources.cdAndSound);
+    mnuAlarm->setChecked(sources.alarm);
+    mnuCD->setChecked(sources.cd);
+}
+
+bool frmMain::TurnOffCdWithAlarm() const { return mnuOff->isChecked(); }
+void frmMain::SetTurnOffCdWithAlarm(bool on) { mnuOff->setChecked(on); }
+void frmMain::SetTurnOffCdAvailable(bool available) { mnuOff->setEnabled(available); }
+bool frmMain::SaveOnExit() const { return mnuSaveOnExit->isChecked(); }
+void frmMain::SetSaveOnExit(bool on) { mnuSaveOnExit->setChecked(on); }
+void frmMain::SetClockText(const QString& text) { SetText(lblTime, text); }
+void frmMain::SetStateText(const QString& text) { lblOnOff->setText(text); }
+
+void frmMain::SetCaption(const QString& text)
+{
+    if (windowTitle() != text)
+        setWindowTitle(text);
+}
+
+void frmMain::SetStatusText(const QString& text) { SetText(SBarText, text); }
+QString frmMain::StatusText() const { return SBarText->text(); }
+
+void frmMain::PaintBackground(const QColor& background, const QColor& text)
+{
+    const auto paint = [&](QWidget* widget, bool withText) {
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::Window, background);
+        if (withText)
+            palette.setColor(QPalette::WindowText, text);
+        widget->setPalette(palette);
+        widget->setAutoFillBackground(true);
+    };
+    paint(centralWidget(), false);
+    paint(FrameOptions, false);
+    for (QLabel* label : {lblOnOff, lblTimeUntil, lblTimeLeft, Label3, lblAlarm, Label2, lblTime})
+        paint(label, true);
+}
+
+QTimer* frmMain::TimerOf(Timer timer) const
+{
+    switch (timer) {
+    case Timer::Volume: return tmrVolume;
+    case Timer::Sleep: return tmrSleep;
+    case Timer::PlayList: return tmrPlayList;
+    case Timer::Sound: return SoundTimer;
+    }
+    return nullptr;
+}
+
+void frmMain::StartTimer(Timer timer) { TimerOf(timer)->start(); }
+void frmMain::StopTimer(Timer timer) { TimerOf(timer)->stop(); }
+
+void frmMain::ShowMessagePanel()
+{
+    SetHeightTwips(MessageHeightTwips);
+    txtAlarm->move(0, TwipsToPixels(1665));
+}
+
+void frmMain::EnableSnooze() { cmdSnooze->setEnabled(true); }
+void frmMain::FocusMessage() { txtAlarm->setFocus(); }
+void frmMain::FocusAwayFromButtons() { chk1->setFocus(); }
+
+bool frmMain::ShowInformation(const QString& text)
+{
+    frmDialog dialog(m, this);
+    dialog.lblText->setText(text);
+    m.platform.showModal(dialog);
+    return dialog.chkShow->isChecked();
+}
 
 void frmMain::SetText(QLabel* label, const QString& text)
 {
@@ -343,7 +456,7 @@ void frmMain::SetShown(QWidget* widget, bool shown)
 
 void frmMain::ModifyNotifyTip(const QString& tip)
 {
-    m.platform.shellNotifyIcon(NIM_MODIFY, m.MakeNotifyIconData(this, 1, 7, 512, windowIcon(), tip));
+    m.platform.shellNotifyIcon(NIM_MODIFY, m.MakeNotifyIconData(this, 1, 7, 512, Icon(), tip));
 }
 
 void frmMain::SetSourceMenusEnabled(bool enabled)
@@ -522,9 +635,9 @@ void frmMain::Tick()
     const Settings& s = m.AppSettings;
 
     // Status icons.
-    SetShown(imgCD, PlaysCD());
+    SetShown(imgCD, m.PlaysCD());
     SetShown(imgMIDI, s.MidiAlarm == 1);
-    SetShown(imgWave, PlaysSoundFile());
+    SetShown(imgWave, m.PlaysSoundFile());
     SetShown(imgSnooze, s.AllowSnooze == 1);
     SetShown(imgGradual, s.GradualWakeup == 1);
     SetShown(imgSleep, s.SleepEnabled == 1);
@@ -571,9 +684,9 @@ void frmMain::Tick()
     if (IsMinimized() && s.ShowInNotify == 1) {
         if (isVisible())
             hide();
-        m.platform.shellNotifyIcon(NIM_ADD, m.MakeNotifyIconData(this, 1, 7, 512, windowIcon(), NoAlarmTip));
+        m.platform.shellNotifyIcon(NIM_ADD, m.MakeNotifyIconData(this, 1, 7, 512, Icon(), NoAlarmTip));
     } else if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) == 0) {
-        m.platform.shellNotifyIcon(NIM_DELETE, m.MakeNotifyIconData(this, 1, 7, 512, windowIcon(), QString()));
+        m.platform.shellNotifyIcon(NIM_DELETE, m.MakeNotifyIconData(this, 1, 7, 512, Icon(), QString()));
     }
 
     const QDateTime previousTick = lastTick_;
@@ -584,15 +697,12 @@ void frmMain::Tick()
     // Caption and tip while armed, from the countdown of the previous tick.
     const QString remaining = lblTimeLeft->text();
     if (!IsMinimized() || s.ShowTimeRemaining != 1) {
-        if (windowTitle() != AppTitle)
-            setWindowTitle(AppTitle);
+        SetCaption(AppTitle);
         ModifyNotifyTip(QStringLiteral("Dawnbell - ") + remaining + QStringLiteral(" remaining"));
     } else if (s.ShowInNotify != 0) {
         ModifyNotifyTip(QStringLiteral("Dawnbell - ") + remaining + QStringLiteral(" remaining"));
     } else {
-        const QString caption = QStringLiteral("Dawnbell - ") + remaining;
-        if (windowTitle() != caption)
-            setWindowTitle(caption);
+        SetCaption(QStringLiteral("Dawnbell - ") + remaining);
     }
 
     // Firing. The alarm goes off when the clock shows its time, and also on the first tick after its time
@@ -770,9 +880,7 @@ void frmMain::tmrSleep_Timer()
     if (last)
         m.StopSleep();
     m.SleepStatusText = Module1::SleepText(m.SleepMinutesLeft);
-    SBar->showMessage(m.SleepStatusText);
-    if (m.SleepActive == 0)
-        SBar->clearMessage();
+    SetStatusText(m.SleepActive == 0 ? QString() : m.SleepStatusText);
 }
 
 void frmMain::tmrPlayList_Timer()
@@ -829,7 +937,7 @@ void frmMain::mnuPopOpen_Click()
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     activateWindow();
-    m.platform.shellNotifyIcon(NIM_DELETE, m.MakeNotifyIconData(this, 1, 7, 512, windowIcon(), QString()));
+    m.platform.shellNotifyIcon(NIM_DELETE, m.MakeNotifyIconData(this, 1, 7, 512, Icon(), QString()));
 }
 
 void frmMain::mnuPopExit_Click() { mnuExit_Click(); }

@@ -3,6 +3,8 @@
 // left; its 75 ms clock tick fires the alarm; its timers ramp the volume, count the sleep minutes down, step
 // the playlist, loop the sound file and flash the alarm picture; its menus hold the alarm-source choice.
 
+#include "core/MainWindow.h"
+
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -35,9 +37,10 @@ private:
     std::function<void()> onInput_;
 };
 
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, public MainWindow {
     Q_OBJECT
 public:
+    // Loads the window hidden and hands it to `module`.
     explicit frmMain(Module1& module);
     ~frmMain() override;
 
@@ -73,6 +76,7 @@ public:
     QLabel* imgSnooze = nullptr;
     QFrame* Line1 = nullptr;
     QStatusBar* SBar = nullptr;
+    QLabel* SBarText = nullptr;  // the status bar's one line: hints and the sleep status
 
     // Timers.
     QTimer* Timer1 = nullptr;         // 75 ms clock tick, always on
@@ -120,8 +124,8 @@ public:
     void Form_Resize();
     bool Form_QueryUnload();  // true when the window may close (it never may: ExitProgram ends the program)
     bool Form_KeyPress(int KeyAscii);
-    void Timer1_Timer();
-    void cmdOnOff_Click();
+    void Timer1_Timer() override;
+    void cmdOnOff_Click() override;
     bool cmdOnOff_KeyDown(int KeyCode);
     bool cmdOnOff_KeyPress(int KeyAscii);
     void cmdOnOff_MouseUp();
@@ -149,20 +153,46 @@ public:
     void mnuPopOpen_Click();
     void mnuPopExit_Click();
 
-    // Window geometry in twips, measured on the outer frame.
-    double TopTwips() const;
-    double LeftTwips() const;
-    void MoveTwips(double left, double top);
+    // What Module1 asks of the window.
+    QWidget* OwnerWidget() override { return this; }
+    QIcon Icon() const override { return windowIcon(); }
+    QString AlarmTimeText() const override;
+    void SetAlarmTimeText(const QString& text) override;
+    Sources AlarmSources() const override;
+    void SetAlarmSources(Sources sources) override;
+    bool TurnOffCdWithAlarm() const override;
+    void SetTurnOffCdWithAlarm(bool on) override;
+    void SetTurnOffCdAvailable(bool available) override;
+    bool SaveOnExit() const override;
+    void SetSaveOnExit(bool on) override;
+    void SetClockText(const QString& text) override;
+    void SetStateText(const QString& text) override;
+    void SetCaption(const QString& text) override;
+    void SetStatusText(const QString& text) override;
+    QString StatusText() const;
+    void PaintBackground(const QColor& background, const QColor& text) override;
+    void StartTimer(Timer timer) override;
+    void StopTimer(Timer timer) override;
+    void StopAllTimers() override;
+    double TopTwips() const override;
+    double LeftTwips() const override;
+    void MoveTwips(double left, double top) override;
+    void Minimize() override;
+    void ShowWindow() override;
+    void BringToFront() override;
+    void SetBusy(bool busy) override;
+    void ShowMessagePanel() override;
+    void EnableSnooze() override;
+    void FocusMessage() override;
+    void FocusAwayFromButtons() override;
+    bool ShowInformation(const QString& text) override;
+    void CloseAllWindows() override;
+
+    // Window height in twips, measured on the outer frame.
     void SetHeightTwips(int twips);
     int HeightTwips() const;
     // The window is minimized.
     bool IsMinimized() const;
-
-    // The alarm-source menus as one choice: which sources sound.
-    bool PlaysCD() const;
-    bool PlaysSoundFile() const;
-
-    void StopAllTimers();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -177,7 +207,7 @@ private:
     void SetSourceMenusEnabled(bool enabled);
     void SetText(QLabel* label, const QString& text);
     void SetShown(QWidget* widget, bool shown);
-    void SetStatusText(const QString& text);
+    QTimer* TimerOf(Timer timer) const;
     void ModifyNotifyTip(const QString& tip);
     // True when the alarm's time of day lies after `previous` and at or before `now`, the two ticks being at
     // most a minute apart.

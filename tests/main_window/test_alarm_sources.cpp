@@ -144,7 +144,7 @@ private slots:
         QVERIFY(stop >= 0 && stop < close && close < open);
         QCOMPARE(w.module.SleepActive, 0);
         QVERIFY(!w.main().tmrSleep->isActive());
-        QCOMPARE(w.main().SBar->currentMessage(), QString());
+        QCOMPARE(w.main().StatusText(), QString());
     }
 
     void ramp_data()
@@ -252,7 +252,7 @@ private slots:
         for (qsizetype i = 0; i < texts.size(); ++i) {
             if (i > 0)
                 w.main().tmrSleep_Timer();
-            QCOMPARE(w.main().SBar->currentMessage(), texts[i]);
+            QCOMPARE(w.main().StatusText(), texts[i]);
         }
         if (texts.last().isEmpty()) {
             QCOMPARE(w.module.SleepActive, 0);
@@ -278,7 +278,7 @@ private slots:
         w.main().cmdOnOff_Click();
         QCOMPARE(w.platform.boxes.size(), size_t{1});
         QCOMPARE(w.module.SleepActive, 1);
-        QCOMPARE(w.main().SBar->currentMessage(), QStringLiteral("Sleeping: 2 minutes left"));
+        QCOMPARE(w.main().StatusText(), QStringLiteral("Sleeping: 2 minutes left"));
     }
 
     void playlistStepping()
