@@ -181,3 +181,17 @@ QString SnoozeTimeText(const QString& now, int minutes)
         return now;
     return TimeText(start.addSecs(static_cast<int64_t>(minutes) * 60));
 }
+
+QString ShortenPath(const QString& path, int wholeBelow, const QString& tooLong)
+{
+    if (path.size() < wholeBelow)
+        return path;
+    const qsizetype separator = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype nameLength = path.size() - separator - 1;
+    if (separator < 0 || nameLength > 28)
+        return tooLong;
+    return path.left(32 - nameLength) + QStringLiteral(".../") + path.right(nameLength);
+}
+
+QString HintTooLongText() { return QStringLiteral("*** Filename too long to display ***"); }
+QString LabelTooLongText() { return QStringLiteral("- Filename too long to display -"); }

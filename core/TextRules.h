@@ -38,3 +38,15 @@ QString TimeLeftText(const QString& now, const QString& alarm);
 // The alarm time of a snooze pressed at the clock text `now`: `minutes` later, keeping the seconds of `now`;
 // whole hours beyond 60 minutes are carried too.
 QString SnoozeTimeText(const QString& now, int minutes);
+
+// A path fitted into a label of about 36 characters. A path shorter than `wholeBelow` characters is shown whole;
+// otherwise, when its file name (the text after the last "/") has at most 28 characters, the first 32 - k
+// characters of the path, then ".../", then the k characters of the file name (36 in all); when the file name
+// is longer, or there is no "/", `tooLong`.
+QString ShortenPath(const QString& path, int wholeBelow, const QString& tooLong);
+// The three labels that show a path, each with its own rule.
+inline constexpr int HintWholeBelow = 32;         // the main window's hover hints
+inline constexpr int SourcePanelWholeBelow = 37;  // the alarm-source panel, when an alarm type is chosen
+inline constexpr int ChosenFileWholeBelow = 32;   // the alarm page, after a file was chosen
+QString HintTooLongText();         // "*** Filename too long to display ***"
+QString LabelTooLongText();        // "- Filename too long to display -"

@@ -163,6 +163,54 @@ private slots:
         QFETCH(QString, until);
         QCOMPARE(SnoozeTimeText(now, minutes), until);
     }
+
+    // The three labels that show a path: the hover hints, the alarm-source panel and the alarm page after a
+    // file was chosen. A shortened text is always 36 characters and shortening it again changes nothing.
+    void shortenPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("wholeBelow");
+        QTest::addColumn<QString>("tooLong");
+        QTest::addColumn<QString>("shown");
+        const QString hint = HintTooLongText();
+        const QString label = LabelTooLongText();
+        const QString name28 = QStringLiteral("/home/") + QString(24, u'n') + QStringLiteral(".wav");
+        const QString name29 = QStringLiteral("/home/") + QString(25, u'n') + QStringLiteral(".wav");
+        const auto row = [](const char* tag, const QString& path, int wholeBelow, const QString& tooLong,
+                            const QString& shown) { QTest::newRow(tag) << path << wholeBelow << tooLong << shown; };
+        row("hint: 31, whole", "/home/sleeper/Music/rooster.wav", HintWholeBelow, hint,
+            "/home/sleeper/Music/rooster.wav");
+        row("hint: 32, a name of 10", "/home/sleeper/Media/S/chimes.wav", HintWholeBelow, hint,
+            "/home/sleeper/Media/S/.../chimes.wav");
+        row("hint: 43, a name of 10", "/home/sleeper/Media/Sounds/Alarm/chimes.wav", HintWholeBelow, hint,
+            "/home/sleeper/Media/So.../chimes.wav");
+        row("hint: a name of 28", name28, HintWholeBelow, hint, "/hom.../" + name28.mid(6));
+        row("hint: a name of 29", name29, HintWholeBelow, hint, hint);
+        row("hint: no separator", QString(40, u'x'), HintWholeBelow, hint, hint);
+        row("panel: 36, whole", "/home/sleeper/Music/Alarms/bell1.wav", SourcePanelWholeBelow, label,
+            "/home/sleeper/Music/Alarms/bell1.wav");
+        row("panel: 37", "/home/sleeper/Music/Alarms/bell12.wav", SourcePanelWholeBelow, label,
+            "/home/sleeper/Music/Al.../bell12.wav");
+        row("panel: 41, a name of 9", "/home/sleeper/Media/Sounds/Morn/ALARM.WAV", SourcePanelWholeBelow, label,
+            "/home/sleeper/Media/Sou.../ALARM.WAV");
+        row("panel: a name of 29", "/home/sleeper/" + name29.mid(6), SourcePanelWholeBelow, label, label);
+        row("page: 31, whole", "/home/sleeper/Music/rooster.wav", ChosenFileWholeBelow, label,
+            "/home/sleeper/Music/rooster.wav");
+        row("page: 32, a name of 10", "/home/sleeper/Media/S/chimes.wav", ChosenFileWholeBelow, label,
+            "/home/sleeper/Media/S/.../chimes.wav");
+        row("page: a name of 29", name29, ChosenFileWholeBelow, label, label);
+        row("page: 32, no separator", QString(32, u'x'), ChosenFileWholeBelow, label, label);
+    }
+    void shortenPath()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, wholeBelow);
+        QFETCH(QString, tooLong);
+        QFETCH(QString, shown);
+        QCOMPARE(ShortenPath(path, wholeBelow, tooLong), shown);
+        if (shown.size() == 36 && wholeBelow == SourcePanelWholeBelow)
+            QCOMPARE(ShortenPath(shown, wholeBelow, tooLong), shown);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestTextRules)
