@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDAWNBELL_TESTS=OFF
-cmake --build build --target dawnbell
-exec build/app/dawnbell "$@"
+cmake -S . -B build-run -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDAWNBELL_TESTS=OFF
+cmake --build build-run --target dawnbell
+exec build-run/app/dawnbell "$@"

@@ -1,25 +1,29 @@
 #!/usr/bin/env bash
-# Installs what Dawnbell needs to build, run and test on Debian 12, as root. Installing again is harmless.
+# Installs what Dawnbell needs to build, run and test on Debian 12. It asks apt-get only for what is missing,
+# so on a machine that has everything it changes nothing and needs no root.
 set -euo pipefail
 
 packages=(
+  # build
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libqt6svg6
-  libcdio-dev libcdio-paranoia-dev libsndfile1-dev libfluidsynth-dev fluid-soundfont-gm libsdl2-dev
-  xdg-utils shared-mime-info
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+  libcdio-dev libcdio-paranoia-dev libsndfile1-dev libfluidsynth-dev libsdl2-dev
+  # run: the General MIDI sound font, SVG icons, the desktop's default applications
+  libqt6svg6 fluid-soundfont-gm xdg-utils shared-mime-info
+  # tests and benchmarks: an X server for the figures of the program on a real display
+  xvfb xauth
 )
 
 missing=()
 for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+  [ "$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null)" = installed ] || missing+=("$package")
 done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "Dawnbell needs these packages: ${missing[*]}" >&2
-    echo "Run this script as root (or install them with apt-get) and try again." >&2
-    exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Dawnbell needs packages this machine lacks; run as root: apt-get install ${missing[*]}" >&2
+  exit 1
 fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"
