@@ -190,6 +190,25 @@ void Module1::StopSleep()
     SendMci(QStringLiteral("close cd"));
     CDOpen = 0;
     SleepActive = 0;
-    f.SetStatusText(QString());
+    f.SetStatusText(StatusResetText());
     platform.doEvents();
+}
+
+QString Module1::StatusResetText() const { return SleepActive == 1 ? SleepStatusText : Notice; }
+
+// ---------------------------------------------------------------------------------------------------------
+// Notices
+
+void Module1::GiveNotice(const QString& text)
+{
+    Notice = text;
+    MainForm->SetStatusText(StatusResetText());
+}
+
+void Module1::ClearNotice()
+{
+    if (Notice.isEmpty())
+        return;
+    Notice.clear();
+    MainForm->SetStatusText(StatusResetText());
 }

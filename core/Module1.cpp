@@ -147,9 +147,16 @@ void Module1::LoadSettings()
     s.SleepTime = whole(SectionSettings, "SleepTime", int16_t{15});
     s.SleepEnabled = whole(SectionSettings, "SleepEnabled", int16_t{0});
     s.SleepStartTrack = whole(SectionSettings, "SleepStartTrack", int16_t{1});
-    // An alarm time the clock can never show would never ring: such a text reads as the default.
+    // A hand-written alarm time is read as the time it means and shown in the program's own form, so that the
+    // clock can match it; a text that is no time would never ring, so the default stands in and the user is
+    // told.
     const QString alarmTime = text(SectionAlarm, "AlarmTime", QStringLiteral("7:45:00 AM"));
-    f.SetAlarmTimeText(ParseTimeText(alarmTime).isValid() ? alarmTime : QStringLiteral("7:45:00 AM"));
+    const QTime meant = ReadAlarmTime(alarmTime);
+    f.SetAlarmTimeText(meant.isValid() ? TimeText(meant) : QStringLiteral("7:45:00 AM"));
+    if (!meant.isValid()) {
+        GiveNotice(QStringLiteral("Dawnbell could not read the alarm time \"") + alarmTime +
+                   QStringLiteral("\" in its settings, so the alarm is set for 7:45:00 AM."));
+    }
     s.AllowSnooze = whole(SectionAlarm, "AllowSnooze", int16_t{0});
     s.AllowMultipleSnoozes = whole(SectionAlarm, "AllowMultipleSnoozes", int16_t{0});
     s.GradVolumeMinutes = whole(SectionAlarm, "GradVolumeMinutes", int16_t{4});

@@ -90,6 +90,10 @@ public:
     int16_t SleepMinutesLeft = 0;
     QString SleepStatusText;
 
+    // The latest notice Dawnbell has to give (an alarm time it could not read, a source that failed): the status
+    // bar shows it whenever it shows no sleep status, until the alarm is next turned on or off.
+    QString Notice;
+
     // The committed CD playlist; never stored, so every run starts in start-track mode.
     int16_t UsePlaylist = 0;
     int16_t PlaylistCount = 0;
@@ -151,6 +155,12 @@ public:
     void StartSleep();
     void StopSleep();
     static QString SleepText(int minutesLeft);
+    // What the status bar shows when nothing is hovered: the sleep status, else the notice.
+    QString StatusResetText() const;
+
+    // Notices.
+    void GiveNotice(const QString& text);
+    void ClearNotice();
 
     // Shell services and the information dialog.
     int32_t ShellOpen(const QString& path);

@@ -1,5 +1,7 @@
 #include "core/TextRules.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 #include <limits>
 
@@ -114,7 +116,8 @@ QTime ParseTimeText(const QString& text)
 {
     // h:mm:ss AM, with a one- or two-digit hour from 1 to 12.
     const qsizetype firstColon = text.indexOf(u':');
-    if (firstColon < 1 || firstColon > 2 || text.size() != firstColon + 9)
+    if (firstColon < 1 || firstColon > 2 || text.size() != firstColon + 9 || !text[0].isDigit() ||
+        !text[firstColon - 1].isDigit())
         return {};
     if (text[firstColon + 3] != u':' || text[firstColon + 6] != u' ')
         return {};
@@ -132,6 +135,27 @@ QTime ParseTimeText(const QString& text)
     if (mark == QLatin1String("PM"))
         hour24 += 12;
     return QTime(hour24, minute, second);
+}
+
+QTime ReadAlarmTime(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral(
+        "^\\s*(\\d{1,2}):(\\d{2})(?::(\\d{2}))?\\s*(?:([AaPp])\\.?\\s*[Mm]\\.?)?\\s*$"));
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return {};
+    int hour = match.captured(1).toInt();
+    const int minute = match.captured(2).toInt();
+    const int second = match.capturedLength(3) > 0 ? match.captured(3).toInt() : 0;
+    const QString mark = match.captured(4).toUpper();
+    if (!mark.isEmpty()) {
+        if (hour < 1 || hour > 12)
+            return {};
+        hour = hour % 12 + (mark == QLatin1String("P") ? 12 : 0);
+    }
+    if (hour > 23 || minute > 59 || second > 59)
+        return {};
+    return QTime(hour, minute, second);
 }
 
 namespace {

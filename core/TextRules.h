@@ -27,8 +27,13 @@ std::optional<double> ParseDecimal(const QString& text);
 // one blank, "AM" or "PM" ("7:45:00 AM", "12:03:10 AM"). Alarm times and the clock are compared in this form.
 QString TimeText(const QTime& time);
 
-// The time of day a time text stands for, or an invalid QTime when the text is not in that form.
+// The time of day a time text stands for, or an invalid QTime when the text is not exactly in that form.
 QTime ParseTimeText(const QString& text);
+
+// The time of day a hand-written alarm time means: the program's own form, and also a two-digit hour, no
+// seconds, a lower-case or dotted mark ("06:30 am", "6:30 p.m.") or a 24-hour clock ("18:30", "18:30:00"),
+// with blanks around it. An invalid QTime when the text is no time of day.
+QTime ReadAlarmTime(const QString& text);
 
 // Time left from `now` to `alarm` (both time texts) as "hh:mm:ss", between 00:00:00 and 23:59:59: an alarm
 // time that has just passed counts as nearly a day ahead. Texts that are no time texts read their fields by

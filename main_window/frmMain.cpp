@@ -745,6 +745,7 @@ bool frmMain::AlarmTimePassedSince(const QDateTime& previous, const QDateTime& n
 
 void frmMain::cmdOnOff_Click()
 {
+    m.ClearNotice();
     Label3->setText(QStringLiteral("Alarm set for:"));
     const QString state = lblOnOff->text();
     if (state == StateSounding) {
@@ -880,7 +881,7 @@ void frmMain::tmrSleep_Timer()
     if (last)
         m.StopSleep();
     m.SleepStatusText = Module1::SleepText(m.SleepMinutesLeft);
-    SetStatusText(m.SleepActive == 0 ? QString() : m.SleepStatusText);
+    SetStatusText(m.StatusResetText());
 }
 
 void frmMain::tmrPlayList_Timer()

@@ -100,25 +100,37 @@ private slots:
         QFETCH(QString, text);
         QCOMPARE(TimeText(time), text);
         QCOMPARE(ParseTimeText(text), time);
+        QCOMPARE(ReadAlarmTime(text), time);
     }
 
-    void parseTimeTextRejects_data()
+    // Texts that are not exactly the program's form: the strict reading refuses them all; the reading of a
+    // hand-written alarm time takes those a person means as a time.
+    void readingTimeTexts_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("leading zero") << "07:45:00 AM";
-        QTest::newRow("24-hour") << "17:05:09";
-        QTest::newRow("hour 13") << "13:00:00 PM";
-        QTest::newRow("hour 0") << "0:10:00 AM";
-        QTest::newRow("minute 60") << "7:60:00 AM";
-        QTest::newRow("lower case mark") << "7:45:00 am";
-        QTest::newRow("no blank") << "7:45:00AM";
-        QTest::newRow("empty") << "";
-        QTest::newRow("words") << "tomorrow";
+        QTest::addColumn<QTime>("meant");  // invalid: no time at all
+        QTest::newRow("leading zero") << "07:45:00 AM" << QTime(7, 45, 0);
+        QTest::newRow("lower case, two-digit hour") << "06:30:00 am" << QTime(6, 30, 0);
+        QTest::newRow("no seconds") << "6:30 AM" << QTime(6, 30, 0);
+        QTest::newRow("dotted mark, no blank") << "6:30p.m." << QTime(18, 30, 0);
+        QTest::newRow("24-hour") << "18:30" << QTime(18, 30, 0);
+        QTest::newRow("24-hour with seconds") << "18:30:00" << QTime(18, 30, 0);
+        QTest::newRow("midnight, 24-hour") << "0:10:00" << QTime(0, 10, 0);
+        QTest::newRow("blank before") << " 7:45:00 AM" << QTime(7, 45, 0);
+        QTest::newRow("sign before") << "+7:45:00 AM" << QTime();
+        QTest::newRow("hour 13 with a mark") << "13:00:00 PM" << QTime();
+        QTest::newRow("hour 0 with a mark") << "0:10:00 AM" << QTime();
+        QTest::newRow("hour 24") << "24:00" << QTime();
+        QTest::newRow("minute 60") << "7:60:00 AM" << QTime();
+        QTest::newRow("empty") << "" << QTime();
+        QTest::newRow("words") << "half past seven" << QTime();
     }
-    void parseTimeTextRejects()
+    void readingTimeTexts()
     {
         QFETCH(QString, text);
+        QFETCH(QTime, meant);
         QVERIFY(!ParseTimeText(text).isValid());
+        QCOMPARE(ReadAlarmTime(text), meant);
     }
 
     void timeLeft_data()
