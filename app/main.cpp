@@ -2,10 +2,12 @@
 
 #include "core/Module1.h"
 #include "main_window/frmMain.h"
+#include "platform/linux/ExitSignals.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/media/MediaEngine.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 #include <memory>
 
@@ -22,6 +24,15 @@ int main(int argc, char* argv[])
     LinuxPlatform platform(std::make_unique<MediaEngine>());
     Module1 module(platform);
     frmMain mainForm(module);  // loaded hidden; start-up shows it
+
+    // Asked to end by the system or the desktop session: save as at exit, and end in order.
+    ExitSignals exitSignals;
+    QObject::connect(&exitSignals, &ExitSignals::received, &mainForm, [&module] { module.ExitOnRequest(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm, [&mainForm](QSessionManager& session) {
+        if (!mainForm.Session_CommitData(session.allowsInteraction()))
+            session.cancel();
+    });
+
     module.Main();
     if (module.ProgramEnded)
         return 0;

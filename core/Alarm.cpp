@@ -111,6 +111,8 @@ void Module1::SetAllVolumes(uint32_t volume)
 
 void Module1::ExitProgram()
 {
+    if (ProgramEnded)
+        return;
     MainWindow& f = *MainForm;
     SendMci(QStringLiteral("stop Sound"));
     SendMci(QStringLiteral("close Sound"));
@@ -132,6 +134,26 @@ void Module1::ExitProgram()
             return;
         }
     }
+    SendMci(QStringLiteral("close cd"));
+    platform.shellNotifyIcon(NIM_DELETE, MakeNotifyIconData(f.OwnerWidget(), 1, 7, 512, f.Icon(), QString()));
+    EndProgram();
+}
+
+void Module1::ExitOnRequest()
+{
+    if (ProgramEnded)
+        return;
+    MainWindow& f = *MainForm;
+    StopMidi();
+    SendMci(QStringLiteral("stop Sound"));
+    SendMci(QStringLiteral("close Sound"));
+    if (f.SaveOnExit()) {
+        // Nobody may be there to answer a message box: a failure goes to the log the session keeps.
+        QString error;
+        if (!WriteSettings(error))
+            qWarning("Dawnbell was unable to save your settings: %s", qUtf8Printable(error));
+    }
+    SendMci(QStringLiteral("stop cd"));
     SendMci(QStringLiteral("close cd"));
     platform.shellNotifyIcon(NIM_DELETE, MakeNotifyIconData(f.OwnerWidget(), 1, 7, 512, f.Icon(), QString()));
     EndProgram();

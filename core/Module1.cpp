@@ -224,8 +224,21 @@ QString Module1::AlarmTypeText() const
 void Module1::SaveSettings()
 {
     MainWindow& f = *MainForm;
-    const Settings& s = AppSettings;
     f.SetBusy(true);
+    QString error;
+    const bool saved = WriteSettings(error);
+    f.SetBusy(false);
+    if (!saved) {
+        platform.messageBox(QStringLiteral("Dawnbell was unable to save your settings.  ") + error +
+                                QStringLiteral("  Your previous settings have been kept."),
+                            48, AppTitle);
+    }
+}
+
+bool Module1::WriteSettings(QString& error)
+{
+    MainWindow& f = *MainForm;
+    const Settings& s = AppSettings;
     const auto put = [this](const QString& section, const char* key, const QString& value) {
         platform.saveSetting(section, QLatin1String(key), value);
     };
@@ -270,14 +283,7 @@ void Module1::SaveSettings()
     put(SectionPresets, "Preset3", s.Preset3);
     put(SectionPresets, "Preset3Desc", s.Preset3Desc);
 
-    QString error;
-    const bool saved = platform.commitSettings(error);
-    f.SetBusy(false);
-    if (!saved) {
-        platform.messageBox(QStringLiteral("Dawnbell was unable to save your settings.  ") + error +
-                                QStringLiteral("  Your previous settings have been kept."),
-                            48, AppTitle);
-    }
+    return platform.commitSettings(error);
 }
 
 void Module1::ApplyBackgroundColor()

@@ -146,6 +146,9 @@ public:
     void StartVolumeRamp();
     void RestoreVolumes();
     void ExitProgram();
+    // The way out when the system asks Dawnbell to end (a signal, a session that ends without letting it ask):
+    // the settings are saved when "Save settings on exit" is checked, every source stops, nothing is asked.
+    void ExitOnRequest();
     // Ends the program: every window goes, no timer fires again, the event loop returns.
     void EndProgram();
     NotifyIconData MakeNotifyIconData(QWidget* hWnd, uint32_t uID, uint32_t uFlags, uint32_t uCallbackMessage,
@@ -168,6 +171,8 @@ public:
 
 private:
     void LoadSettings();
+    // Writes every setting; false with the reason in `error` when the store could not be written.
+    bool WriteSettings(QString& error);
     void LoadAlarmType(const QString& stored);
     QString AlarmTypeText() const;
     void SetAllVolumes(uint32_t volume);

@@ -512,6 +512,13 @@ void frmMain::closeEvent(QCloseEvent* event)
 
 bool frmMain::Form_QueryUnload()
 {
+    if (ExitAllowed())
+        m.ExitProgram();
+    return false;
+}
+
+bool frmMain::ExitAllowed()
+{
     if (lblOnOff->text() == StateSounding) {
         m.platform.messageBox(QStringLiteral("You must turn off the alarm before you exit."), 0, AppTitle);
         return false;
@@ -523,8 +530,21 @@ bool frmMain::Form_QueryUnload()
         if (answer != 6)
             return false;
     }
+    return true;
+}
+
+bool frmMain::Session_CommitData(bool interactionAllowed)
+{
+    if (m.ProgramEnded)
+        return true;
+    if (!interactionAllowed) {
+        m.ExitOnRequest();
+        return true;
+    }
+    if (!ExitAllowed())
+        return false;
     m.ExitProgram();
-    return false;
+    return true;
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)

@@ -123,6 +123,9 @@ public:
     void Form_Load();
     void Form_Resize();
     bool Form_QueryUnload();  // true when the window may close (it never may: ExitProgram ends the program)
+    // The desktop session is ending: with leave to ask, the close rules decide and the exit runs; without, the
+    // program ends as on a signal. False when Dawnbell refuses to end (the session's logout is cancelled).
+    bool Session_CommitData(bool interactionAllowed);
     bool Form_KeyPress(int KeyAscii);
     void Timer1_Timer() override;
     void cmdOnOff_Click() override;
@@ -205,6 +208,8 @@ private:
     void BuildMenus();
     void BuildTimers();
     void SetSourceMenusEnabled(bool enabled);
+    // The close rules: a sounding alarm refuses, an armed one asks. True when the exit may go ahead.
+    bool ExitAllowed();
     void SetText(QLabel* label, const QString& text);
     void SetShown(QWidget* widget, bool shown);
     QTimer* TimerOf(Timer timer) const;
