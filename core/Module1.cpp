@@ -446,3 +446,25 @@ int16_t Module1::ShowInfoDialog(const QString& text)
     platform.beep();
     return MainForm->ShowInformation(text) ? 0 : 1;
 }
+
+void Module1::ChooseMidiFile()
+{
+    const QString chosen = platform.getOpenFileName(
+        MainForm->OwnerWidget(), QStringLiteral("Choose a MIDI sequence..."),
+        {QStringLiteral("MIDI Sequences (*.mid, *.rmi)"), QStringLiteral("*.mid;*.rmi"),
+         QStringLiteral("Karaoke Files (*.kar)"), QStringLiteral("*.kar")},
+        1, QString());
+    if (!chosen.isEmpty())
+        AppSettings.MidiSound = chosen.trimmed();
+    AppSettings.MidiSound.remove(QChar(0));
+}
+
+void Module1::ShowMidiGradualNote()
+{
+    const Settings& s = AppSettings;
+    if (s.MidiAlarm == 1 && s.GradualWakeup == 1 && s.Dialog4 == 1) {
+        AppSettings.Dialog4 = ShowInfoDialog(QStringLiteral(
+            "On some systems, gradual wake-up affects only sound files and CD's.  Playback of your MIDI file may be "
+            "at a constant volume."));
+    }
+}

@@ -168,6 +168,10 @@ public:
     // Shell services and the information dialog.
     int32_t ShellOpen(const QString& path);
     int16_t ShowInfoDialog(const QString& text);
+    // The MIDI chooser: MidiSound becomes the chosen file; a cancel keeps it.
+    void ChooseMidiFile();
+    // The once-only note that gradual wake-up may not reach a MIDI alarm.
+    void ShowMidiGradualNote();
 
 private:
     void LoadSettings();
