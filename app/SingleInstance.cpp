@@ -9,13 +9,25 @@
 
 namespace {
 
-// What a later start sends, one line.
-constexpr char activateLine[] = "activate";
+// What a later start sends: one line, "activate" and, when the desktop gave that start one, a blank and its
+// activation token.
+constexpr char activateWord[] = "activate";
 // A live Dawnbell accepts at once; a little more allows for a busy machine.
 constexpr int connectTimeoutMs = 1000;
 constexpr int writeTimeoutMs = 1000;
 // Longer than any line of the protocol: a peer that sends more without a line break is not Dawnbell.
-constexpr qint64 maxLineLength = 64;
+constexpr qint64 maxLineLength = 1024;
+
+// The token the desktop gave this start so that it may pass the focus on.
+QByteArray activationToken()
+{
+    for (const char* name : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
+        const QByteArray token = qgetenv(name).trimmed();
+        if (!token.isEmpty() && token.size() < maxLineLength / 2 && !token.contains('\n'))
+            return token;
+    }
+    return {};
+}
 
 // The user's runtime folder: $XDG_RUNTIME_DIR, created (private) when it is named but missing; without the
 // variable, the one Qt provides.
@@ -60,8 +72,10 @@ SingleInstance::Claim SingleInstance::claim()
     QLocalSocket probe;
     probe.connectToServer(m_socketPath);
     if (probe.waitForConnected(connectTimeoutMs)) {
-        probe.write(activateLine);
-        probe.write("\n");
+        QByteArray line = activateWord;
+        if (const QByteArray token = activationToken(); !token.isEmpty())
+            line += ' ' + token;
+        probe.write(line + '\n');
         probe.waitForBytesWritten(writeTimeoutMs);
         probe.disconnectFromServer();
         return Claim::AnotherRunning;
@@ -91,8 +105,10 @@ void SingleInstance::acceptConnections()
         // The line may already be there, or arrive later, or with the disconnection.
         auto readLines = [this, peer] {
             while (peer->canReadLine()) {
-                if (peer->readLine().trimmed() == activateLine)
-                    emit activationRequested();
+                const QByteArray line = peer->readLine().trimmed();
+                const qsizetype blank = line.indexOf(' ');
+                if ((blank < 0 ? line : line.first(blank)) == activateWord)
+                    emit activationRequested(blank < 0 ? QString() : QString::fromUtf8(line.mid(blank + 1)));
             }
             if (peer->bytesAvailable() > maxLineLength)
                 peer->abort();

@@ -31,8 +31,9 @@ public:
     QString error() const { return m_error; }
 
 signals:
-    // A later start asked this Dawnbell to show its window.
-    void activationRequested();
+    // A later start asked this Dawnbell to show its window. `activationToken` is the token the desktop gave that
+    // start to pass the focus on (XDG_ACTIVATION_TOKEN on Wayland, DESKTOP_STARTUP_ID on X11), empty without one.
+    void activationRequested(const QString& activationToken);
 
 private:
     void acceptConnections();
