@@ -110,7 +110,9 @@ else
   for needed in fluid-soundfont-gm xdg-utils qt6-qpa-plugins libqt6svg6 libqt6widgets6 libcdio; do
     grep -q "$needed" <<<"$depends" || fail "the package does not depend on $needed"
   done
-  dpkg-deb -c "$deb" | grep -q "./usr/bin/dawnbell$" || fail "the package holds no usr/bin/dawnbell"
+  contents=$(dpkg-deb -c "$deb")
+  grep -q "\./usr/bin/dawnbell$" <<<"$contents" || fail "the package holds no usr/bin/dawnbell"
+  echo "$(grep -c -v '/$' <<<"$contents") files in the package"
 fi
 
 if [ "$failures" -gt 0 ]; then
