@@ -43,7 +43,8 @@ QString runtimeFolder()
 
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& appId, const QString& folder, QObject* parent) : QObject(parent)
+SingleInstance::SingleInstance(const QString& appId, const QString& folder, QObject* parent)
+    : QObject(parent), m_activationToken(activationToken())
 {
     const QString dir = folder.isEmpty() ? runtimeFolder() : folder;
     if (!dir.isEmpty())
@@ -73,8 +74,8 @@ SingleInstance::Claim SingleInstance::claim()
     probe.connectToServer(m_socketPath);
     if (probe.waitForConnected(connectTimeoutMs)) {
         QByteArray line = activateWord;
-        if (const QByteArray token = activationToken(); !token.isEmpty())
-            line += ' ' + token;
+        if (!m_activationToken.isEmpty())
+            line += ' ' + m_activationToken;
         probe.write(line + '\n');
         probe.waitForBytesWritten(writeTimeoutMs);
         probe.disconnectFromServer();

@@ -19,6 +19,8 @@ public:
     };
 
     // The socket is "<appId>.socket" in `folder`, by default the user's runtime folder ($XDG_RUNTIME_DIR).
+    // Made before the application object, it keeps the desktop's activation token that Qt takes from the
+    // environment when it starts.
     explicit SingleInstance(const QString& appId, const QString& folder = QString(), QObject* parent = nullptr);
     ~SingleInstance() override;
 
@@ -38,6 +40,7 @@ signals:
 private:
     void acceptConnections();
 
+    QByteArray m_activationToken;
     QString m_socketPath;
     QString m_error;
     QLocalServer* m_server = nullptr;
