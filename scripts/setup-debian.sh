@@ -12,6 +12,8 @@ packages=(
   libqt6svg6 fluid-soundfont-gm xdg-utils shared-mime-info
   # tests and benchmarks: an X server for the figures of the program on a real display
   xvfb xauth
+  # the check of the installed program and its Debian package
+  desktop-file-utils appstream dpkg-dev
 )
 
 missing=()
