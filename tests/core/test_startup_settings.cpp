@@ -78,6 +78,7 @@ private slots:
         QVERIFY(w.form.IsMinimized());
         QVERIFY(w.form.focusWidget() != w.form.txtAlarm);
         QCOMPARE(w.statusIcons(), u"MWZGS"_s);
+        w.platform.store.clear();
         w.module.SaveSettings();
         QCOMPARE(w.platform.store.keys(), previous.keys());
         for (auto it = previous.begin(); it != previous.end(); ++it)
@@ -248,7 +249,7 @@ private slots:
         QTest::newRow("10 on a 10-track disc") << 10 << "10" << 10;
         QTest::newRow("0 becomes 1") << 0 << "10" << 1;
         QTest::newRow("negative becomes 1") << -4 << "10" << 1;
-        QTest::newRow("a count of 2.5 is 2") << 2 << "2.5" << 2;
+        QTest::newRow("a count of 2.5 is 2, below 3") << 3 << "2.5" << 1;
         QTest::newRow("a count in words is none") << 2 << "two" << 1;
     }
     void startTrackAfterTheProbe()

@@ -233,7 +233,8 @@ private slots:
         QCOMPARE(w.module.ProgramEnded, ends);
         QCOMPARE(w.boxTexts(), boxes);
         QCOMPARE(w.state(), state);
-        QCOMPARE(w.form.Timer1->isActive(), !ends);
+        QCOMPARE(w.form.Timer1->isActive(), !ends);  // an ended program's windows and timers are gone
+        QCOMPARE(w.form.isVisible(), !ends);
     }
 
     void notificationAreaAndCaption()
