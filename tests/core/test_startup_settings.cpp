@@ -27,16 +27,13 @@ private slots:
         const MainWindow::Sources sources = w.form.AlarmSources();
         QVERIFY(sources.cd && !sources.alarm && !sources.cdAndSound && s.MidiAlarm == 0);  // CD only
         QCOMPARE(w.statusIcons(), u"C"_s);  // the tick has run once
-        QCOMPARE(s.SnoozeTime, 8);
-        QCOMPARE(s.TimerTime, 5);
-        QCOMPARE(s.GradVolumeMinutes, 4);
-        QCOMPARE(s.GradualVolumePeak, 40000);
-        QCOMPARE(s.SleepTime, 15);
-        QCOMPARE(s.SleepStartTrack, 1);
+        // Snooze and timer minutes, the ramp's minutes and peak, sleep minutes and track.
+        QCOMPARE((QList<int>{s.SnoozeTime, s.TimerTime, s.GradVolumeMinutes, s.GradualVolumePeak, s.SleepTime,
+                             s.SleepStartTrack}),
+                 (QList<int>{8, 5, 4, 40000, 15, 1}));
         QVERIFY(w.form.TurnOffCdWithAlarm() && w.form.SaveOnExit());
         QVERIFY(!w.form.mnuOff->isEnabled());  // no CD player to hand a playing CD to
-        QCOMPARE(w.form.LeftTwips(), 975.0);
-        QCOMPARE(w.form.TopTwips(), 1095.0);
+        QCOMPARE(QPointF(w.form.LeftTwips(), w.form.TopTwips()), QPointF(975, 1095));
         QCOMPARE(s.CDDrive, u"D:"_s);
         QCOMPARE(w.module.AppFolder, u"/opt/dawnbell/bin/"_s);
         QVERIFY(w.form.isVisible() && !w.form.IsMinimized());
@@ -48,22 +45,20 @@ private slots:
     void aSaveGivesBackWhatStartUpRead()
     {
         const QMap<QString, QString> previous = {
-            {u"Settings/Top"_s, u"1500"_s}, {u"Settings/Left"_s, u"3000"_s}, {u"Settings/Dialog1"_s, u"0"_s},
-            {u"Settings/Dialog3"_s, u"0"_s}, {u"Settings/Dialog4"_s, u"0"_s}, {u"Settings/Dialog5"_s, u"0"_s},
-            {u"Settings/SleepTime"_s, u"30"_s}, {u"Settings/SleepEnabled"_s, u"1"_s}, {u"Settings/BGColor"_s, u"128"_s},
-            {u"Alarm/AlarmTime"_s, u"6:15:00 AM"_s}, {u"Alarm/AllowSnooze"_s, u"1"_s},
-            {u"Alarm/AllowMultipleSnoozes"_s, u"1"_s}, {u"Alarm/TimerTime"_s, u"20"_s}, {u"Alarm/SnoozeTime"_s, u"9"_s},
-            {u"Settings/ShowTimeRemaining"_s, u"1"_s}, {u"Alarm/GradVolumeMinutes"_s, u"7"_s},
-            {u"Alarm/GradualWakeup"_s, u"1"_s}, {u"Alarm/GradualVolumePeak"_s, u"65535"_s},
-            {u"Settings/SleepDrive"_s, u"E:"_s}, {u"Settings/SleepStartTrack"_s, u"2"_s}, {u"Alarm/AlarmType"_s, u"4"_s},
-            {u"Alarm/CDStartTrack"_s, u"3"_s}, {u"Alarm/AlarmSound"_s, u"/home/sleeper/Music/rooster, loud.wav"_s},
-            {u"Alarm/MidiSound"_s, u"/home/sleeper/reveille.mid"_s}, {u"Alarm/LoopSound"_s, u"1"_s},
-            {u"Settings/CDOffWithAlarm"_s, u"0"_s}, {u"Settings/ShowInNotify"_s, u"1"_s},
-            {u"Settings/SaveOnExit"_s, u"0"_s}, {u"Settings/StartOn"_s, u"1"_s}, {u"Settings/StartMinimized"_s, u"1"_s},
-            {u"Settings/CDDrive"_s, u"E:"_s}, {u"Presets/Preset1"_s, u"6:30:00 AM"_s},
-            {u"Presets/Preset1Desc"_s, u"Weekdays"_s}, {u"Presets/Preset2"_s, u"9:00:00 AM"_s},
-            {u"Presets/Preset2Desc"_s, u"Sunday"_s}, {u"Presets/Preset3"_s, u"5:10:00 AM"_s},
-            {u"Presets/Preset3Desc"_s, u"Early train"_s},
+            {"Settings/Top", "1500"}, {"Settings/Left", "3000"}, {"Settings/Dialog1", "0"}, {"Settings/Dialog3", "0"},
+            {"Settings/Dialog4", "0"}, {"Settings/Dialog5", "0"}, {"Settings/SleepTime", "30"},
+            {"Settings/SleepEnabled", "1"}, {"Settings/BGColor", "128"}, {"Alarm/AlarmTime", "6:15:00 AM"},
+            {"Alarm/AllowSnooze", "1"}, {"Alarm/AllowMultipleSnoozes", "1"}, {"Alarm/TimerTime", "20"},
+            {"Alarm/SnoozeTime", "9"}, {"Settings/ShowTimeRemaining", "1"}, {"Alarm/GradVolumeMinutes", "7"},
+            {"Alarm/GradualWakeup", "1"}, {"Alarm/GradualVolumePeak", "65535"}, {"Settings/SleepDrive", "E:"},
+            {"Settings/SleepStartTrack", "2"}, {"Alarm/AlarmType", "4"}, {"Alarm/CDStartTrack", "3"},
+            {"Alarm/AlarmSound", "/home/sleeper/Music/rooster, loud.wav"},
+            {"Alarm/MidiSound", "/home/sleeper/reveille.mid"}, {"Alarm/LoopSound", "1"},
+            {"Settings/CDOffWithAlarm", "0"}, {"Settings/ShowInNotify", "1"}, {"Settings/SaveOnExit", "0"},
+            {"Settings/StartOn", "1"}, {"Settings/StartMinimized", "1"}, {"Settings/CDDrive", "E:"},
+            {"Presets/Preset1", "6:30:00 AM"}, {"Presets/Preset1Desc", "Weekdays"}, {"Presets/Preset2", "9:00:00 AM"},
+            {"Presets/Preset2Desc", "Sunday"}, {"Presets/Preset3", "5:10:00 AM"},
+            {"Presets/Preset3Desc", "Early train"},
         };
         World w;
         w.platform.cdDrives = {u"D:"_s, u"E:"_s};
