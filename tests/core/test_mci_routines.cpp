@@ -50,17 +50,17 @@ private slots:
         QTest::addColumn<QList<int>>("playlist");
         QTest::addColumn<QStringList>("commands");  // after the opening three
         QTest::addColumn<int>("errorBoxes");
-        const QStringList startTrack3{"set cd seek exactly on", "seek cd to 3 wait", "play cd"};
-        const QStringList track1{"set cd seek exactly on", "seek cd to 1 wait", "play cd"};
-        QTest::newRow("start track on the disc") << 8 << 3 << QList<int>{} << startTrack3 << 0;
-        QTest::newRow("start track is the last track")
-            << 8 << 8 << QList<int>{} << QStringList{"set cd seek exactly on", "seek cd to 8 wait", "play cd"} << 0;
-        QTest::newRow("start track beyond the disc") << 8 << 9 << QList<int>{} << track1 << 0;
-        QTest::newRow("playlist starting on the last track") << 8 << 3 << QList<int>{8, 2} << QStringList{"play cd from 8"}
-                                                             << 0;
-        QTest::newRow("playlist starting inside the disc") << 8 << 3 << QList<int>{3, 8}
-                                                           << QStringList{"play cd from 3 to 4"} << 0;
-        QTest::newRow("no disc: every checked command reports") << -1 << 5 << QList<int>{} << track1 << 5;
+        const auto seekTo = [](int track) {
+            return QStringList{"set cd seek exactly on", u"seek cd to %1 wait"_s.arg(track), "play cd"};
+        };
+        QTest::newRow("start track on the disc") << 8 << 3 << QList<int>{} << seekTo(3) << 0;
+        QTest::newRow("start track is the last track") << 8 << 8 << QList<int>{} << seekTo(8) << 0;
+        QTest::newRow("start track beyond the disc") << 8 << 9 << QList<int>{} << seekTo(1) << 0;
+        QTest::newRow("playlist from the last track") << 8 << 3 << QList<int>{8, 2} << QStringList{"play cd from 8"}
+                                                      << 0;
+        QTest::newRow("playlist from inside the disc") << 8 << 3 << QList<int>{3, 8}
+                                                       << QStringList{"play cd from 3 to 4"} << 0;
+        QTest::newRow("no disc: every checked command reports") << -1 << 5 << QList<int>{} << seekTo(1) << 5;
         QTest::newRow("no disc with a playlist") << -1 << 1 << QList<int>{4} << QStringList{"play cd from 4 to 5"} << 3;
     }
     void alarmCdSequence()
@@ -89,9 +89,7 @@ private slots:
         QCOMPARE(w.platform.mciCommands(), QStringList({"open E: shareable type cdaudio alias cd",
                                                         "set cd time format tmsf", "status cd number of tracks"}) +
                                                commands);
-        QCOMPARE(static_cast<int>(w.platform.boxes.size()), errorBoxes);
-        for (const auto& box : w.platform.boxes)
-            QCOMPARE(box.text, ErrorPrefix + u"The drive holds no disc."_s);
+        QCOMPARE(w.boxTexts(), QStringList(errorBoxes, ErrorPrefix + u"The drive holds no disc."_s));
         QCOMPARE(w.module.CDOpen, -1);
         QCOMPARE(w.form.tmrPlayList->isActive(), !playlist.isEmpty());
         QCOMPARE(w.module.PlaylistIndex, playlist.isEmpty() ? 5 : 0);
@@ -129,12 +127,9 @@ private slots:
         QCOMPARE(w.platform.shellOpened, wave ? QStringList() : QStringList{path});
         QCOMPARE(w.platform.shellDirectories, wave ? QStringList() : QStringList{u"/home/sleeper"_s});
         QCOMPARE(w.platform.beeps, wave ? 0 : 10);
-        QCOMPARE(w.platform.boxes.size(), size_t(errorBox ? 1 : 0));
-        if (errorBox) {
-            QCOMPARE(w.platform.boxes[0].text, u"There was an error launching the MPEG3 audio player.  Make sure it is "
-                                               "properly associated with .MP3 files."_s);
-            QCOMPARE(w.platform.boxes[0].style, 0);
-        }
+        const QStringList launchError{"There was an error launching the MPEG3 audio player.  Make sure it is properly "
+                                      "associated with .MP3 files."};
+        QCOMPARE(w.boxTexts(), errorBox ? launchError : QStringList());
     }
 
     void midiIsCheckedAndEndsWithABlank()
@@ -145,7 +140,8 @@ private slots:
         w.platform.answer(u".*midi.*"_s, 275);
         w.platform.clearLog();
         w.module.PlayAlarmMidi();
-        QCOMPARE(w.platform.mciCommands(), QStringList({"open \"/home/sleeper/wake up.mid\" alias midi ", "play midi"}));
+        QCOMPARE(w.platform.mciCommands(),
+                 QStringList({"open \"/home/sleeper/wake up.mid\" alias midi ", "play midi"}));
         QCOMPARE(w.boxTexts(), QStringList(2, ErrorPrefix + u"Error 275."_s));  // both failures reported
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }

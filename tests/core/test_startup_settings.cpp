@@ -170,7 +170,8 @@ private slots:
         for (QLabel* label : {w.form.lblTime, w.form.lblAlarm, w.form.lblOnOff, w.form.lblTimeLeft, w.form.Label2,
                               w.form.Label3, w.form.lblTimeUntil}) {
             QCOMPARE(label->palette().color(QPalette::WindowText), text);
-            QCOMPARE(label->palette().color(QPalette::Window), QColor(colour & 0xFF, (colour >> 8) & 0xFF, colour >> 16));
+            QCOMPARE(label->palette().color(QPalette::Window),
+                     QColor(colour & 0xFF, (colour >> 8) & 0xFF, colour >> 16));  // 0x00BBGGRR
         }
     }
 

@@ -1,7 +1,7 @@
 #pragma once
 // A platform for tests: it records every MCI command and volume call in order, answers MCI commands from a
-// script, answers message boxes and file choosers from queues, and has a clock, drives, a settings store and a
-// notification area that a test sets as it needs.
+// script, answers message boxes from a queue and modal forms through a test's hand, and has a clock, drives, a
+// settings store and a notification area that a test sets as it needs.
 
 #include "platform/Platform.h"
 

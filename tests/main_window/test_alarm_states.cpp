@@ -299,7 +299,8 @@ private slots:
             QCOMPARE(w.platform.modalForms, notes[attempt]);
         }
         if (!texts.isEmpty())
-            QCOMPARE(texts[0], u"You must turn off the alarm or activate the snooze button before minimizing Dawnbell."_s);
+            QCOMPARE(texts[0],
+                     u"You must turn off the alarm or activate the snooze button before minimizing Dawnbell."_s);
         // Once turned off, the window may be minimized.
         f.cmdOnOff_Click();
         f.setWindowState(Qt::WindowMinimized);
