@@ -35,10 +35,7 @@ private slots:
         QCOMPARE(f.SavedAlarmTime, u"7:45:00 AM"_s);
         sourceMenusEnabled(false);
         w.tickAt(7, 44, 30);
-        QCOMPARE(f.lblTimeLeft->text(), u"00:00:30"_s);
         QVERIFY(f.imgOn->isVisibleTo(&f) && !f.imgOff->isVisibleTo(&f));
-        w.tickAt(7, 44, 31);  // the tip shows the countdown of the tick before
-        QCOMPARE(w.platform.iconCalls.back(), std::make_pair(NIM_MODIFY, u"Dawnbell - 00:00:30 remaining"_s));
 
         f.cmdOnOff_Click();
         QCOMPARE(w.alarmState(), World::IsOff);
