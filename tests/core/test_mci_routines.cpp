@@ -6,75 +6,41 @@
 #include <QTimer>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-
-const QString ErrorPrefix = QStringLiteral("Dawnbell has encountered an error with the MCI multimedia device.  Error: ");
-
-QStringList Strings(std::initializer_list<const char*> texts)
-{
-    QStringList list;
-    for (const char* text : texts)
-        list << QString::fromUtf8(text);
-    return list;
+const QString ErrorPrefix = u"Dawnbell has encountered an error with the MCI multimedia device.  Error: "_s;
 }
-
-}  // namespace
 
 class TestMciRoutines : public QObject {
     Q_OBJECT
 private slots:
-    void checkedSendReportsAndReturnsTheErrorText()
+    void sends()
     {
         World w;
         w.start();
-        w.platform.answer(QStringLiteral("play midi"), FakePlatform::NotOpenError);
-        const QString reply = w.module.SendMciChecked(QStringLiteral("play midi"));
-        QCOMPARE(reply, QStringLiteral("No device is open under that alias."));
-        QCOMPARE(w.platform.boxes.size(), size_t{1});
-        QCOMPARE(w.platform.boxes[0].text, ErrorPrefix + QStringLiteral("No device is open under that alias."));
+        // A checked send reports a failure and returns the error text in place of a reply.
+        w.platform.answer(u"play midi"_s, FakePlatform::NotOpenError);
+        QCOMPARE(w.module.SendMciChecked(u"play midi"_s), u"No device is open under that alias."_s);
+        QCOMPARE(w.boxTexts(), QStringList{ErrorPrefix + u"No device is open under that alias."_s});
         QCOMPARE(w.platform.boxes[0].style, 0);
-        QCOMPARE(w.platform.boxes[0].title, QStringLiteral("Dawnbell"));
+        QCOMPARE(w.platform.boxes[0].title, u"Dawnbell"_s);
         // A plain send of the same command stays silent and answers nothing.
-        QCOMPARE(w.module.SendMci(QStringLiteral("play midi")), QString());
+        QCOMPARE(w.module.SendMci(u"play midi"_s), QString());
         QCOMPARE(w.platform.boxes.size(), size_t{1});
-    }
-
-    void repliesEndAtTheirFirstNul()
-    {
-        World w;
-        w.start();
-        w.platform.answer(QStringLiteral("status cd mode"), 0, QStringLiteral("playing") + QChar(0) + QStringLiteral("junk"));
-        QCOMPARE(w.module.SendMci(QStringLiteral("status cd mode")), QStringLiteral("playing"));
-        w.platform.answer(QStringLiteral("status cd length"), 0, QString(300, QLatin1Char('7')));
-        QCOMPARE(w.module.SendMci(QStringLiteral("status cd length")).size(), 255);
-    }
-
-    void deviceMode_data()
-    {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<uint>("code");
-        QTest::addColumn<QString>("mode");
-        QTest::newRow("playing") << "playing" << 0u << "playing";
-        QTest::newRow("first seven characters") << "playing track 3" << 0u << "playing";
-        QTest::newRow("paused") << "paused" << 0u << "stopped";
-        QTest::newRow("seeking") << "seeking" << 0u << "stopped";
-        QTest::newRow("not ready") << "not ready" << 0u << "stopped";
-        QTest::newRow("stopped") << "stopped" << 0u << "stopped";
-        QTest::newRow("not open") << "" << uint(FakePlatform::NotOpenError) << "stopped";
-        QTest::newRow("upper case") << "PLAYING" << 0u << "stopped";
-    }
-    void deviceMode()
-    {
-        QFETCH(QString, reply);
-        QFETCH(uint, code);
-        QFETCH(QString, mode);
-        World w;
-        w.start();
-        w.platform.clearLog();
-        w.platform.answer(QStringLiteral("status Sound mode"), code, reply);
-        QCOMPARE(w.module.GetDeviceMode(QStringLiteral("Sound")), mode);
-        QCOMPARE(w.platform.mciCommands(), QStringList{QStringLiteral("status Sound mode")});
-        QVERIFY(w.platform.boxes.empty());
+        // Replies end at their first NUL, and at 255 characters.
+        w.platform.answer(u"status cd mode"_s, 0, u"playing"_s + QChar(0) + u"junk"_s);
+        QCOMPARE(w.module.SendMci(u"status cd mode"_s), u"playing"_s);
+        w.platform.answer(u"status cd length"_s, 0, QString(300, u'7'));
+        QCOMPARE(w.module.SendMciChecked(u"status cd length"_s).size(), 255);
+        // A device's mode is "playing" or "stopped": paused, not ready or not open count as stopped.
+        w.platform.answer(u"status Sound mode"_s, 0, u"playing track 3"_s);
+        QCOMPARE(w.module.GetDeviceMode(u"Sound"_s), u"playing"_s);
+        w.platform.answer(u"status Sound mode"_s, 0, u"paused"_s);
+        QCOMPARE(w.module.GetDeviceMode(u"Sound"_s), u"stopped"_s);
+        w.platform.answer(u"status Sound mode"_s, FakePlatform::NotOpenError);
+        QCOMPARE(w.module.GetDeviceMode(u"Sound"_s), u"stopped"_s);
+        QCOMPARE(w.platform.boxes.size(), size_t{1});  // none of it reported
     }
 
     void alarmCdSequence_data()
@@ -82,29 +48,20 @@ private slots:
         QTest::addColumn<int>("tracks");  // -1: no disc
         QTest::addColumn<int>("startTrack");
         QTest::addColumn<QList<int>>("playlist");
-        QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<QStringList>("commands");  // after the opening three
         QTest::addColumn<int>("errorBoxes");
-        QTest::addColumn<bool>("stepping");
-        const QStringList opening = Strings({"open E: shareable type cdaudio alias cd", "set cd time format tmsf",
-                                             "status cd number of tracks"});
-        QTest::newRow("start track on the disc")
-            << 8 << 3 << QList<int>{}
-            << opening + Strings({"set cd seek exactly on", "seek cd to 3 wait", "play cd"}) << 0 << false;
-        QTest::newRow("start track is the last track")
-            << 8 << 8 << QList<int>{}
-            << opening + Strings({"set cd seek exactly on", "seek cd to 8 wait", "play cd"}) << 0 << false;
-        QTest::newRow("start track beyond the disc")
-            << 8 << 9 << QList<int>{}
-            << opening + Strings({"set cd seek exactly on", "seek cd to 1 wait", "play cd"}) << 0 << false;
-        QTest::newRow("playlist starting on the last track")
-            << 8 << 1 << QList<int>{8, 2} << opening + Strings({"play cd from 8"}) << 0 << true;
-        QTest::newRow("playlist starting inside the disc")
-            << 8 << 1 << QList<int>{3, 8} << opening + Strings({"play cd from 3 to 4"}) << 0 << true;
-        QTest::newRow("no disc: every checked command reports")
-            << -1 << 5 << QList<int>{}
-            << opening + Strings({"set cd seek exactly on", "seek cd to 1 wait", "play cd"}) << 5 << false;
-        QTest::newRow("no disc with a playlist")
-            << -1 << 1 << QList<int>{4} << opening + Strings({"play cd from 4 to 5"}) << 3 << true;
+        const auto seekTo = [](int track) {
+            return QStringList{"set cd seek exactly on", u"seek cd to %1 wait"_s.arg(track), "play cd"};
+        };
+        QTest::newRow("start track on the disc") << 8 << 3 << QList<int>{} << seekTo(3) << 0;
+        QTest::newRow("start track is the last track") << 8 << 8 << QList<int>{} << seekTo(8) << 0;
+        QTest::newRow("start track beyond the disc") << 8 << 9 << QList<int>{} << seekTo(1) << 0;
+        QTest::newRow("playlist from the last track") << 8 << 3 << QList<int>{8, 2} << QStringList{"play cd from 8"}
+                                                      << 0;
+        QTest::newRow("playlist from inside the disc") << 8 << 3 << QList<int>{3, 8}
+                                                       << QStringList{"play cd from 3 to 4"} << 0;
+        QTest::newRow("no disc: every checked command reports") << -1 << 5 << QList<int>{} << seekTo(1) << 5;
+        QTest::newRow("no disc with a playlist") << -1 << 1 << QList<int>{4} << QStringList{"play cd from 4 to 5"} << 3;
     }
     void alarmCdSequence()
     {
@@ -113,160 +70,80 @@ private slots:
         QFETCH(QList<int>, playlist);
         QFETCH(QStringList, commands);
         QFETCH(int, errorBoxes);
-        QFETCH(bool, stepping);
         World w;
-        w.platform.cdDrives = {QStringLiteral("E:")};
+        w.platform.cdDrives = {u"E:"_s};
         w.start();
         if (tracks < 0)
             w.platform.removeDisc();
         else
             w.platform.insertDisc(tracks);
         w.settings().CDStartTrack = static_cast<int16_t>(startTrack);
-        if (!playlist.isEmpty()) {
-            w.module.UsePlaylist = 1;
-            w.module.PlaylistCount = static_cast<int16_t>(playlist.size());
-            for (int track : playlist)
-                w.module.PlaylistTracks.push_back(static_cast<int16_t>(track));
-            w.module.PlaylistIndex = 5;
-        }
-        w.platform.clearLog();
-        w.module.PlayAlarmCD();
-        QCOMPARE(w.platform.mciCommands(), commands);
-        QCOMPARE(static_cast<int>(w.platform.boxes.size()), errorBoxes);
-        for (const auto& box : w.platform.boxes)
-            QCOMPARE(box.text, ErrorPrefix + QStringLiteral("The drive holds no disc."));
-        QCOMPARE(w.module.CDOpen, -1);
-        QCOMPARE(w.main().tmrPlayList->isActive(), stepping);
-        if (stepping)
-            QCOMPARE(w.module.PlaylistIndex, 0);
-    }
-
-    void emptyPlaylistPlaysFromTheStartTrack()
-    {
-        World w;
-        w.platform.cdDrives = {QStringLiteral("E:")};
-        w.start();
-        w.platform.insertDisc(8);
-        w.settings().CDStartTrack = 2;
+        // The playlist is always in use: an empty one plays from the start track.
         w.module.UsePlaylist = 1;
-        w.module.PlaylistCount = 0;
+        w.module.PlaylistCount = static_cast<int16_t>(playlist.size());
+        for (int track : playlist)
+            w.module.PlaylistTracks.push_back(static_cast<int16_t>(track));
+        w.module.PlaylistIndex = 5;
         w.platform.clearLog();
         w.module.PlayAlarmCD();
-        QVERIFY(w.platform.mciCommands().contains(QStringLiteral("seek cd to 2 wait")));
-        QVERIFY(!w.main().tmrPlayList->isActive());
-    }
-
-    void stopCd()
-    {
-        World w;
-        w.start();
-        w.module.CDOpen = -1;
-        w.main().tmrPlayList->start();
-        w.platform.clearLog();
-        w.module.StopCD();
-        QCOMPARE(w.platform.mciCommands(), Strings({"stop cd", "close cd"}));
-        QCOMPARE(w.module.CDOpen, 0);
-        QVERIFY(!w.main().tmrPlayList->isActive());
+        QCOMPARE(w.platform.mciCommands(), QStringList({"open E: shareable type cdaudio alias cd",
+                                                        "set cd time format tmsf", "status cd number of tracks"}) +
+                                               commands);
+        QCOMPARE(w.boxTexts(), QStringList(errorBoxes, ErrorPrefix + u"The drive holds no disc."_s));
+        QCOMPARE(w.module.CDOpen, -1);
+        QCOMPARE(w.form.tmrPlayList->isActive(), !playlist.isEmpty());
+        QCOMPARE(w.module.PlaylistIndex, playlist.isEmpty() ? 5 : 0);
     }
 
     void soundFile_data()
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("shellResult");
-        QTest::addColumn<bool>("wave");
         QTest::addColumn<bool>("errorBox");
-        QTest::newRow("wave, upper-case extension") << "/home/sleeper/ALARM.WAV" << 42 << true << false;
-        QTest::newRow("wave, mixed case") << "/home/sleeper/ALARM.wav" << 42 << true << false;
-        QTest::newRow("mp3 played") << "/home/sleeper/alarm.mp3" << 42 << false << false;
-        QTest::newRow(".wave is no wave") << "/home/sleeper/alarm.wave" << 42 << false << false;
-        QTest::newRow("out of memory") << "/home/sleeper/alarm.mp3" << 0 << false << true;
-        QTest::newRow("file not found") << "/home/sleeper/alarm.mp3" << 2 << false << true;
-        QTest::newRow("path not found") << "/gone/alarm.mp3" << 3 << false << true;
-        QTest::newRow("no associated program") << "/home/sleeper/alarm.ogg" << 31 << false << true;
-        QTest::newRow("another low code counts as success") << "/home/sleeper/alarm.ogg" << 5 << false << false;
-        QTest::newRow("empty path") << "" << 2 << false << true;
+        QTest::newRow("wave, mixed-case extension") << "/home/sleeper/ALARM.wav" << 42 << false;
+        QTest::newRow(".wave is no wave") << "/home/sleeper/alarm.wave" << 42 << false;
+        QTest::newRow("out of memory") << "/home/sleeper/alarm.mp3" << 0 << true;
+        QTest::newRow("file not found") << "/home/sleeper/alarm.mp3" << 2 << true;
+        QTest::newRow("path not found") << "/gone/alarm.mp3" << 3 << true;
+        QTest::newRow("no associated program") << "/home/sleeper/alarm.ogg" << 31 << true;
+        QTest::newRow("another low code counts as success") << "/home/sleeper/alarm.ogg" << 5 << false;
     }
     void soundFile()
     {
         QFETCH(QString, path);
         QFETCH(int, shellResult);
-        QFETCH(bool, wave);
         QFETCH(bool, errorBox);
         World w;
+        w.platform.cdDrives = {u"E:"_s};  // no note on a missing drive, no beep
         w.start();
         w.settings().AlarmSound = path;
         w.platform.shellOpenResult = shellResult;
-        w.platform.beeps = 0;  // the start-up note on the missing CD-ROM drive beeped once
         w.platform.clearLog();
         w.module.PlayAlarmSound();
-        if (wave) {
-            QCOMPARE(w.platform.mciCommands(),
-                     (QStringList{QStringLiteral("open \"") + path + QStringLiteral("\" alias Sound"),
-                                  QStringLiteral("play Sound")}));
-            QVERIFY(w.main().SoundTimer->isActive());
-            QVERIFY(w.platform.shellOpened.isEmpty());
-            QCOMPARE(w.platform.beeps, 0);
-        } else {
-            QVERIFY(w.platform.mciCommands().isEmpty());
-            QCOMPARE(w.platform.shellOpened, QStringList{path});
-            QCOMPARE(w.platform.shellDirectories, QStringList{QStringLiteral("/home/sleeper")});
-            QCOMPARE(w.platform.beeps, 10);
-            QVERIFY(!w.main().SoundTimer->isActive());
-        }
-        QCOMPARE(w.platform.boxes.size(), size_t(errorBox ? 1 : 0));
-        if (errorBox) {
-            QCOMPARE(w.platform.boxes[0].text,
-                     QStringLiteral("There was an error launching the MPEG3 audio player.  Make sure it is properly "
-                                    "associated with .MP3 files."));
-            QCOMPARE(w.platform.boxes[0].style, 0);
-        }
-    }
-
-    void stopSoundAndMidi()
-    {
-        World w;
-        w.start();
-        w.main().SoundTimer->start();
-        w.platform.clearLog();
-        w.module.StopAlarmSound();
-        w.module.StopMidi();
-        QCOMPARE(w.platform.mciCommands(), Strings({"stop Sound", "close Sound", "stop midi", "close midi"}));
-        QVERIFY(!w.main().SoundTimer->isActive());
+        const bool wave = path.endsWith(u".wav"_s);
+        const QStringList waveCommands{"open \"" + path + "\" alias Sound", "play Sound"};
+        QCOMPARE(w.platform.mciCommands(), wave ? waveCommands : QStringList());
+        QCOMPARE(w.form.SoundTimer->isActive(), wave);
+        QCOMPARE(w.platform.shellOpened, wave ? QStringList() : QStringList{path});
+        QCOMPARE(w.platform.shellDirectories, wave ? QStringList() : QStringList{u"/home/sleeper"_s});
+        QCOMPARE(w.platform.beeps, wave ? 0 : 10);
+        const QStringList launchError{"There was an error launching the MPEG3 audio player.  Make sure it is properly "
+                                      "associated with .MP3 files."};
+        QCOMPARE(w.boxTexts(), errorBox ? launchError : QStringList());
     }
 
     void midiIsCheckedAndEndsWithABlank()
     {
         World w;
         w.start();
-        w.settings().MidiSound = QStringLiteral("/home/sleeper/wake up.mid");
-        w.platform.answer(QStringLiteral("open .* alias midi "), 275);
+        w.settings().MidiSound = u"/home/sleeper/wake up.mid"_s;
+        w.platform.answer(u".*midi.*"_s, 275);
         w.platform.clearLog();
         w.module.PlayAlarmMidi();
         QCOMPARE(w.platform.mciCommands(),
-                 Strings({"open \"/home/sleeper/wake up.mid\" alias midi ", "play midi"}));
-        QCOMPARE(w.platform.boxes.size(), size_t{1});
-        QCOMPARE(w.platform.boxes[0].text, ErrorPrefix + QStringLiteral("Error 275."));
+                 QStringList({"open \"/home/sleeper/wake up.mid\" alias midi ", "play midi"}));
+        QCOMPARE(w.boxTexts(), QStringList(2, ErrorPrefix + u"Error 275."_s));  // both failures reported
         QCOMPARE(QApplication::overrideCursor(), nullptr);
-    }
-
-    void probeCountsTracks_data()
-    {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<int>("count");
-        QTest::newRow("ten") << "10" << 10;
-        QTest::newRow("nothing") << "" << 0;
-        QTest::newRow("negative") << "-3" << 0;
-        QTest::newRow("text") << "no disc" << 0;
-        QTest::newRow("half") << "2.5" << 2;
-    }
-    void probeCountsTracks()
-    {
-        QFETCH(QString, reply);
-        QFETCH(int, count);
-        World w;
-        w.start();
-        w.platform.answer(QStringLiteral("status cd number of tracks"), 0, reply);
-        QCOMPARE(w.module.ProbeCdTrackCount(QStringLiteral("D:")), count);
     }
 };
 

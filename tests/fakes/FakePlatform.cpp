@@ -30,15 +30,7 @@ void FakePlatform::removeDisc()
     answer(QStringLiteral("(set|seek|play|status) cd.*|open \\S* .*alias cd"), NoDiscError);
 }
 
-QStringList FakePlatform::mciCommands() const
-{
-    QStringList commands;
-    for (const QString& entry : log) {
-        if (!entry.startsWith(QLatin1String("waveOut")) && !entry.startsWith(QLatin1String("aux")))
-            commands << entry;
-    }
-    return commands;
-}
+QStringList FakePlatform::mciCommands() const { return commandsMatching(QStringLiteral("^(?!waveOut|aux)")); }
 
 QStringList FakePlatform::commandsMatching(const QString& pattern) const
 {
@@ -74,40 +66,36 @@ bool FakePlatform::mciGetErrorString(uint32_t error, QString& text)
     }
 }
 
+uint32_t FakePlatform::volumeCall(const char* name, std::array<uint32_t, 11>& levels, int device, uint32_t* get,
+                                  uint32_t set)
+{
+    log.push_back(QLatin1String(name) + QStringLiteral("(%1").arg(device) +
+                  (get ? QStringLiteral(")") : QStringLiteral(", %1)").arg(Hex(set))));
+    if (device < 0 || device >= volumeDevices)
+        return MMSYSERR_BADDEVICEID;
+    uint32_t& level = levels[static_cast<size_t>(device)];
+    if (get != nullptr)
+        *get = level;
+    else
+        level = set;
+    return MMSYSERR_NOERROR;
+}
+
 uint32_t FakePlatform::waveOutGetVolume(int device, uint32_t& volume)
 {
-    log.push_back(QStringLiteral("waveOutGetVolume(%1)").arg(device));
-    if (device < 0 || device >= volumeDevices)
-        return MMSYSERR_BADDEVICEID;
-    volume = waveVolumes[static_cast<size_t>(device)];
-    return MMSYSERR_NOERROR;
+    return volumeCall("waveOutGetVolume", waveVolumes, device, &volume, 0);
 }
-
 uint32_t FakePlatform::waveOutSetVolume(int device, uint32_t volume)
 {
-    log.push_back(QStringLiteral("waveOutSetVolume(%1, %2)").arg(device).arg(Hex(volume)));
-    if (device < 0 || device >= volumeDevices)
-        return MMSYSERR_BADDEVICEID;
-    waveVolumes[static_cast<size_t>(device)] = volume;
-    return MMSYSERR_NOERROR;
+    return volumeCall("waveOutSetVolume", waveVolumes, device, nullptr, volume);
 }
-
 uint32_t FakePlatform::auxGetVolume(int device, uint32_t& volume)
 {
-    log.push_back(QStringLiteral("auxGetVolume(%1)").arg(device));
-    if (device < 0 || device >= volumeDevices)
-        return MMSYSERR_BADDEVICEID;
-    volume = auxVolumes[static_cast<size_t>(device)];
-    return MMSYSERR_NOERROR;
+    return volumeCall("auxGetVolume", auxVolumes, device, &volume, 0);
 }
-
 uint32_t FakePlatform::auxSetVolume(int device, uint32_t volume)
 {
-    log.push_back(QStringLiteral("auxSetVolume(%1, %2)").arg(device).arg(Hex(volume)));
-    if (device < 0 || device >= volumeDevices)
-        return MMSYSERR_BADDEVICEID;
-    auxVolumes[static_cast<size_t>(device)] = volume;
-    return MMSYSERR_NOERROR;
+    return volumeCall("auxSetVolume", auxVolumes, device, nullptr, volume);
 }
 
 int FakePlatform::getDriveType(const QString& root)
@@ -160,38 +148,12 @@ bool FakePlatform::runProgram(const QString& program, const QStringList& argumen
 int FakePlatform::messageBox(const QString& text, int style, const QString& title)
 {
     boxes.push_back({text, style, title});
-    if (onBox)
-        onBox(boxes.back());
     if (!boxAnswers.empty()) {
         const int answer = boxAnswers.front();
         boxAnswers.pop_front();
         return answer;
     }
     return (style & 0xF) == 4 ? 7 : 1;
-}
-
-QString FakePlatform::getOpenFileName(QWidget*, const QString& title, const QStringList& filters, int filterIndex,
-                                      const QString&)
-{
-    fileRequests.push_back({title, filters, filterIndex});
-    if (fileAnswers.empty())
-        return {};
-    QString chosen = fileAnswers.front();
-    fileAnswers.pop_front();
-    return chosen;
-}
-
-QString FakePlatform::getSaveFileName(QWidget* owner, const QString& title, const QStringList& filters,
-                                      int filterIndex, const QString& initialDir, const QString&)
-{
-    return getOpenFileName(owner, title, filters, filterIndex, initialDir);
-}
-
-bool FakePlatform::chooseColor(QWidget*, uint32_t& color, std::array<uint32_t, 16>&)
-{
-    if (colorAnswer)
-        color = colorChosen;
-    return colorAnswer;
 }
 
 int FakePlatform::showModal(QDialog& form)
@@ -202,32 +164,17 @@ int FakePlatform::showModal(QDialog& form)
     return form.result();
 }
 
-void FakePlatform::showPopupMenu(QMenu&, QAction*) { ++popups; }
-
 bool FakePlatform::shellNotifyIcon(int message, const NotifyIconData& data)
 {
     iconCalls.emplace_back(message, data.szTip);
-    if (!trayAvailable)
+    // An icon is added once; only an icon that is there can be modified or deleted.
+    const bool known = message == NIM_ADD || message == NIM_MODIFY || message == NIM_DELETE;
+    if (!trayAvailable || !known || iconShown != (message != NIM_ADD))
         return false;
-    switch (message) {
-    case NIM_ADD:
-        if (iconShown)
-            return false;
-        iconShown = true;
+    if (message != NIM_DELETE)
         iconTip = data.szTip;
-        return true;
-    case NIM_MODIFY:
-        if (!iconShown)
-            return false;
-        iconTip = data.szTip;
-        return true;
-    case NIM_DELETE:
-        if (!iconShown)
-            return false;
-        iconShown = false;
-        return true;
-    default: return false;
-    }
+    iconShown = message != NIM_DELETE;
+    return true;
 }
 
 int FakePlatform::getDeviceCaps(QWidget*, int index)

@@ -1,7 +1,7 @@
 #pragma once
 // A platform for tests: it records every MCI command and volume call in order, answers MCI commands from a
-// script, answers message boxes and file choosers from queues, and has a clock, drives, a settings store and a
-// notification area that a test sets as it needs.
+// script, answers message boxes from a queue and modal forms through a test's hand, and has a clock, drives, a
+// settings store and a notification area that a test sets as it needs.
 
 #include "platform/Platform.h"
 
@@ -83,31 +83,22 @@ public:
     };
     std::vector<Box> boxes;       // every message box shown
     std::deque<int> boxAnswers;   // answers to come; when empty, OK boxes answer 1 and Yes/No boxes 7 (No)
-    std::function<void(const Box&)> onBox;  // runs while a box is shown (the world goes on behind it)
-    struct FileRequest {
-        QString title;
-        QStringList filters;
-        int filterIndex = 0;
-    };
-    std::vector<FileRequest> fileRequests;
-    std::deque<QString> fileAnswers;  // chosen paths; an empty text (or none left) is a cancel
-    bool colorAnswer = false;
-    uint32_t colorChosen = 0;
     // Acts inside a modal form, then the form's result is returned; without one the form closes at once.
     std::function<int(QDialog&)> onModal;
     int modalForms = 0;
     int popups = 0;
-    int doEventsCalls = 0;
 
     int messageBox(const QString& text, int style, const QString& title) override;
-    QString getOpenFileName(QWidget* owner, const QString& title, const QStringList& filters, int filterIndex,
-                            const QString& initialDir) override;
-    QString getSaveFileName(QWidget* owner, const QString& title, const QStringList& filters, int filterIndex,
-                            const QString& initialDir, const QString& defaultExtension) override;
-    bool chooseColor(QWidget* owner, uint32_t& color, std::array<uint32_t, 16>& customColors) override;
+    // The file and colour choosers are cancelled.
+    QString getOpenFileName(QWidget*, const QString&, const QStringList&, int, const QString&) override { return {}; }
+    QString getSaveFileName(QWidget*, const QString&, const QStringList&, int, const QString&, const QString&) override
+    {
+        return {};
+    }
+    bool chooseColor(QWidget*, uint32_t&, std::array<uint32_t, 16>&) override { return false; }
     int showModal(QDialog& form) override;
-    void showPopupMenu(QMenu& menu, QAction* defaultItem) override;
-    void doEvents() override { ++doEventsCalls; }
+    void showPopupMenu(QMenu&, QAction*) override { ++popups; }
+    void doEvents() override {}
 
     // --- Notification area --------------------------------------------------------------------------------
     bool trayAvailable = true;
@@ -125,8 +116,6 @@ public:
     int bitsPerPixel = 24;
     int planes = 1;
     QDateTime clock = QDateTime(QDate(2026, 12, 7), QTime(7, 0, 0));
-    void setTime(int hour, int minute, int second, int msec = 0) { clock.setTime(QTime(hour, minute, second, msec)); }
-    void advance(int msec) { clock = clock.addMSecs(msec); }
 
     QString moduleFileName() override { return exePath; }
     QString systemFolder() override { return QStringLiteral("/usr/bin"); }
@@ -140,5 +129,7 @@ public:
     QDateTime now() override { return clock; }
 
 private:
+    // A volume call on `levels`: logged, refused for a device that does not exist.
+    uint32_t volumeCall(const char* name, std::array<uint32_t, 11>& levels, int device, uint32_t* get, uint32_t set);
     std::vector<MciRule> rules_;
 };
