@@ -38,6 +38,7 @@ struct World {
     // Runs start-up as the program does.
     void start() { module.Main(); }
     Settings& settings() { return module.AppSettings; }
+    frmMain& main() { return form; }
     // Stores a value as a previous run would have left it.
     void stored(const char* sectionKey, const QString& value) { platform.store.insert(QLatin1String(sectionKey), value); }
 
