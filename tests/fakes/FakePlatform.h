@@ -117,6 +117,7 @@ public:
     std::function<void(int)> iconCallback;
     bool shellNotifyIcon(int message, const NotifyIconData& data) override;
     void setNotifyIconCallback(std::function<void(int)> callback) override { iconCallback = std::move(callback); }
+    bool notifyAreaAvailable() override { return trayAvailable; }
 
     // --- System information and clock --------------------------------------------------------------------
     QString exePath = QStringLiteral("/opt/dawnbell/bin/dawnbell");
