@@ -453,7 +453,14 @@ void frmMain::SetCaption(const QString& text)
         setWindowTitle(text);
 }
 
-void frmMain::SetStatusText(const QString& text) { SetText(SBarText, text); }
+// A text longer than the status bar is read whole in its tool tip.
+void frmMain::SetStatusText(const QString& text)
+{
+    if (SBarText->text() == text)
+        return;
+    SBarText->setText(text);
+    SBarText->setToolTip(text);
+}
 QString frmMain::StatusText() const { return SBarText->text(); }
 
 void frmMain::PaintBackground(const QColor& background, const QColor& text)
@@ -835,8 +842,7 @@ void frmMain::KeepNotifyIcon()
             noNotifyArea_ = !m.platform.notifyAreaAvailable();
             if (noNotifyArea_ && !noNotifyAreaSaid_) {
                 noNotifyAreaSaid_ = true;
-                m.GiveNotice(QStringLiteral("This desktop has no notification area, so Dawnbell stays on the taskbar "
-                                            "when it is minimized."));
+                m.GiveNotice(QStringLiteral("No notification area: Dawnbell minimizes to the taskbar."));
             }
         }
         if (noNotifyArea_)

@@ -327,8 +327,7 @@ private slots:
             QVERIFY(f.IsMinimized());
             QVERIFY(f.NoNotifyArea());
             QCOMPARE(f.windowTitle(), QStringLiteral("Dawnbell - 00:44:5%1").arg(9 - 2 * round));
-            QCOMPARE(f.StatusText(), round == 0 ? QStringLiteral("This desktop has no notification area, so Dawnbell "
-                                                                 "stays on the taskbar when it is minimized.")
+            QCOMPARE(f.StatusText(), round == 0 ? QStringLiteral("No notification area: Dawnbell minimizes to the taskbar.")
                                                 : QString());
             f.setWindowState(Qt::WindowNoState);
             f.Timer1_Timer();
