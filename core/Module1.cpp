@@ -390,13 +390,16 @@ void Module1::StopCD()
 
 void Module1::PlayAlarmSound()
 {
-    if (AppSettings.AlarmSound.right(3).toUpper() == QLatin1String("WAV")) {
-        OpenAlarmSound();
-        SendMci(QStringLiteral("play Sound"));
+    // Every file the media engine can open plays through it, so that Snooze and Off stop it and the gradual
+    // ramp reaches it. The alias may be open already from start-up; the play then finds it open. A play that
+    // fails finds no open alias: the engine refused the file (or has no sound output at all).
+    OpenAlarmSound();
+    QString reply;
+    if (platform.mciSendString(QStringLiteral("play Sound"), reply) == 0) {
         MainForm->StartTimer(MainWindow::Timer::Sound);
         return;
     }
-    // Any other kind of file goes to the program the desktop associates with it.
+    // What the engine cannot play goes to the program the desktop associates with it.
     const int32_t result = ShellOpen(AppSettings.AlarmSound);
     for (int i = 0; i < 10; ++i)
         platform.beep();
@@ -468,3 +471,7 @@ void Module1::ShowMidiGradualNote()
             "at a constant volume."));
     }
 }
+
+void Module1::CloseAboutBox() { MainForm->ShowWindow(); }
+
+void Module1::CloseVersionWindow() { MainForm->ShowWindow(); }

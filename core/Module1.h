@@ -172,6 +172,10 @@ public:
     void ChooseMidiFile();
     // The once-only note that gradual wake-up may not reach a MIDI alarm.
     void ShowMidiGradualNote();
+    // Where the Help menu's document and web pages are.
+    // The about box and the version window have closed themselves: the main window comes back.
+    void CloseAboutBox();
+    void CloseVersionWindow();
 
 private:
     void LoadSettings();

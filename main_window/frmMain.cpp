@@ -2,13 +2,17 @@
 
 #include "core/Module1.h"
 #include "core/TextRules.h"
+#include "editors/frmAbout.h"
 #include "editors/frmDialog.h"
+#include "editors/frmVersion.h"
 #include "platform/units.h"
+#include "resources/DataFolder.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QEnterEvent>
 #include <QFrame>
 #include <QIcon>
 #include <QKeyEvent>
@@ -42,7 +46,9 @@ T* Named(T* object, const char* name)
     return object;
 }
 
-QLabel* Picture(QWidget* parent, const char* name, const QString& icon, int size, const QString& tip = {})
+// A picture, with the name a screen reader reads for it: its tool tip, or what it stands for.
+QLabel* Picture(QWidget* parent, const char* name, const QString& icon, int size, const QString& tip,
+                const QString& accessibleName = {})
 {
     auto* label = Named(new QLabel(parent), name);
     label->setPixmap(QIcon(icon).pixmap(size, size));
@@ -50,8 +56,18 @@ QLabel* Picture(QWidget* parent, const char* name, const QString& icon, int size
     label->setScaledContents(true);
     if (!tip.isEmpty())
         label->setToolTip(tip);
+    label->setAccessibleName(accessibleName.isEmpty() ? tip : accessibleName);
     return label;
 }
+
+// The web address of each item of "Dawnbell on the Web", below the product's site.
+const QString WebPageQA = QStringLiteral("/dawnbell/qa.html");
+const QString WebPageAddins = QStringLiteral("/dawnbell/addins.html");
+const QString WebPageUpdates = QStringLiteral("/dawnbell/updates.html");
+const QString WebPageBug = QStringLiteral("/dawnbell/bug.html");
+const QString WebPageSuggest = QStringLiteral("/dawnbell/suggest.html");
+const QString WebPageMailing = QStringLiteral("/dawnbell/mail_list.html");
+const QString WebPageHome = QStringLiteral("/dawnbell");
 
 }  // namespace
 
@@ -142,51 +158,58 @@ void frmMain::BuildControls()
     lblTimeLeft->setFont(alarmFont);
 
     cmdSnooze = Named(new QPushButton(QStringLiteral("S N O O Z E"), client), "cmdSnooze");
-    cmdSnooze->setGeometry(8, 84, 178, 26);
+    cmdSnooze->setGeometry(8, 82, 178, 26);
     QFont arial(QStringLiteral("Arial"));
     arial.setBold(true);
     cmdSnooze->setFont(arial);
     cmdSnooze->setEnabled(false);
     cmdOnOff = Named(new QPushButton(CaptionOn, client), "cmdOnOff");
-    cmdOnOff->setGeometry(194, 84, 158, 26);
+    cmdOnOff->setGeometry(194, 82, 158, 26);
 
     Line1 = Named(new QFrame(client), "Line1");
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Sunken);
-    Line1->setGeometry(0, 111, WindowWidth, 2);
+    Line1->setGeometry(0, 109, WindowWidth, 2);
 
     FrameOptions = Named(new QFrame(client), "FrameOptions");
-    FrameOptions->setGeometry(6, 113, 6 * (IconSize + 4) + 4, IconSize + 3);
+    FrameOptions->setGeometry(6, 111, 6 * (IconSize + 4) + 4, IconSize + 3);
     FrameOptions->setFrameShape(QFrame::NoFrame);
+    FrameOptions->setAccessibleName(QStringLiteral("Alarm features"));
     int x = 2;
-    for (auto [slot, name, icon] : {std::tuple{&imgCD, "imgCD", ":/icons/cd.svg"},
-                                    std::tuple{&imgMIDI, "imgMIDI", ":/icons/midi.svg"},
-                                    std::tuple{&imgWave, "imgWave", ":/icons/wave.svg"},
-                                    std::tuple{&imgGradual, "imgGradual", ":/icons/gradual.svg"},
-                                    std::tuple{&imgSleep, "imgSleep", ":/icons/sleep.svg"}}) {
-        *slot = Picture(FrameOptions, name, QLatin1String(icon), IconSize);
+    for (auto [slot, name, icon, spoken] :
+         {std::tuple{&imgCD, "imgCD", ":/icons/cd.svg", "The alarm plays a CD"},
+          std::tuple{&imgMIDI, "imgMIDI", ":/icons/midi.svg", "The alarm plays a MIDI sequence"},
+          std::tuple{&imgWave, "imgWave", ":/icons/wave.svg", "The alarm plays a sound file"},
+          std::tuple{&imgGradual, "imgGradual", ":/icons/gradual.svg", "Gradual wake-up"},
+          std::tuple{&imgSleep, "imgSleep", ":/icons/sleep.svg", "Sleep"}}) {
+        *slot = Picture(FrameOptions, name, QLatin1String(icon), IconSize, QString(), QLatin1String(spoken));
         (*slot)->move(x, 1);
         (*slot)->hide();
         x += IconSize + 4;
     }
     imgSnooze = Picture(client, "imgSnooze", QStringLiteral(":/icons/snooze.svg"), IconSize, QStringLiteral("Snooze"));
-    imgSnooze->move(WindowWidth - IconSize - 8, 114);
+    imgSnooze->move(WindowWidth - IconSize - 8, 112);
     imgSnooze->hide();
 
     // The message panel lies below the visible area until the alarm goes off with a message.
     txtAlarm = Named(new QPlainTextEdit(client), "txtAlarm");
     txtAlarm->setReadOnly(true);
+    txtAlarm->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    txtAlarm->setAccessibleName(QStringLiteral("Alarm message"));
     txtAlarm->setGeometry(0, TwipsToPixels(2500), WindowWidth, 170);
     cmdHideMessage = Named(new QPushButton(QStringLiteral("Hide &message"), client), "cmdHideMessage");
     cmdHideMessage->setGeometry(WindowWidth - 118, TwipsToPixels(1665) + 176, 110, 24);
     // chk1 only takes the focus when the alarm goes off; it is never seen.
     chk1 = Named(new QCheckBox(client), "chk1");
     chk1->setGeometry(-40, -40, 16, 16);
+    chk1->setFocusPolicy(Qt::NoFocus);  // out of the Tab order: the keys reach the window through it
+    chk1->setAccessibleName(StateSounding);
 
     SBar = Named(new QStatusBar(this), "SBar");
     SBar->setSizeGripEnabled(false);
     // One line of text that stays: a status tip of a menu does not wipe it.
     SBarText = Named(new QLabel(SBar), "SBarText");
+    SBar->setAccessibleName(QStringLiteral("Status"));
     SBar->addWidget(SBarText, 1);
     setStatusBar(SBar);
 
@@ -194,9 +217,26 @@ void frmMain::BuildControls()
     connect(cmdSnooze, &QPushButton::clicked, this, [this] { cmdSnooze_Click(); });
     connect(cmdHideMessage, &QPushButton::clicked, this, [this] { cmdHideMessage_Click(); });
 
+    // Image2 is reached with Tab and opened with Enter or Space, as the menu's "&Change settings..." is.
+    Image2->setFocusPolicy(Qt::TabFocus);
+    Image2->setStyleSheet(QStringLiteral("QLabel#Image2:focus { border: 1px dotted palette(highlight); }"));
+    Image2->setAccessibleDescription(QStringLiteral("Change alarm settings"));
+    SetMessagePanelReachable(false);
+
     // The window sees every key before the control that has the focus.
-    for (QWidget* widget : std::initializer_list<QWidget*>{this, cmdOnOff, cmdSnooze, cmdHideMessage, chk1, txtAlarm})
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{this, cmdOnOff, cmdSnooze, cmdHideMessage, chk1, txtAlarm, Image2})
         widget->installEventFilter(this);
+    // Hover hints: every control of the table, and what lies inside it, tells the window where the mouse is.
+    for (QWidget* control : HoverControls()) {
+        QList<QWidget*> inside = control == this || control == client ? QList<QWidget*>{}
+                                                                        : control->findChildren<QWidget*>();
+        inside.prepend(control);
+        for (QWidget* widget : inside) {
+            widget->setMouseTracking(true);
+            widget->installEventFilter(this);
+        }
+    }
     // Any key or click anywhere in the program quickens the clock tick.
     inputWatch_ = new InputWatch([this] { NoteActivity(); }, this);
     qApp->installEventFilter(inputWatch_);
@@ -280,6 +320,16 @@ void frmMain::BuildMenus()
     on(mnuAlarmSound, &frmMain::mnuAlarmSound_Click);
     on(mnuPopOpen, &frmMain::mnuPopOpen_Click);
     on(mnuPopExit, &frmMain::mnuPopExit_Click);
+    on(mnuAbout, &frmMain::mnuAbout_Click);
+    on(mnuVersion, &frmMain::mnuVersion_Click);
+    on(mnuHowHelp, &frmMain::mnuHowHelp_Click);
+    on(mnuQA, &frmMain::mnuQA_Click);
+    on(mnuAddin, &frmMain::mnuAddin_Click);
+    on(mnuUpdate, &frmMain::mnuUpdate_Click);
+    on(mnuBug, &frmMain::mnuBug_Click);
+    on(mnuFeatures, &frmMain::mnuFeatures_Click);
+    on(mnuMailing, &frmMain::mnuMailing_Click);
+    on(mnuHome, &frmMain::mnuHome_Click);
 }
 
 void frmMain::BuildTimers()
@@ -314,14 +364,27 @@ double frmMain::LeftTwips() const { return PixelsToTwips(pos().x()); }
 
 void frmMain::MoveTwips(double left, double top) { move(TwipsToPixels(left), TwipsToPixels(top)); }
 
+// The height is that of the window below its title bar: menus, controls and status bar. Title bars differ from
+// one window manager to the next and are known only once the window is on the screen (and again after it was
+// hidden in the notification area), so a height that counted the title bar would cut the status icons and the
+// status bar off under a tall one. The window is never made so low that a control of the present height would
+// not show.
 void frmMain::SetHeightTwips(int twips)
 {
-    // The height counts the window's frame; the frame is known once the window exists on the screen, and
-    // showEvent applies the height again then.
     heightTwips_ = twips;
-    const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
-    setFixedSize(WindowWidth, TwipsToPixels(twips) - frame.top() - frame.bottom());
+    const int needed = menuBar()->sizeHint().height() + ContentBottom() + SBar->sizeHint().height();
+    setFixedSize(WindowWidth, std::max(TwipsToPixels(twips), needed));
 }
+
+int frmMain::ContentBottom() const
+{
+    if (heightTwips_ < MessageHeightTwips)
+        return FrameOptions->geometry().bottom() + 3;
+    return MessageTop() + MessageMinimumHeight + cmdHideMessage->height() + 10;
+}
+
+// The message panel's top: below the status icons, which stay in sight.
+int frmMain::MessageTop() const { return std::max(TwipsToPixels(1665), FrameOptions->geometry().bottom() + 3); }
 
 void frmMain::showEvent(QShowEvent* event)
 {
@@ -329,7 +392,7 @@ void frmMain::showEvent(QShowEvent* event)
     SetHeightTwips(heightTwips_);
 }
 
-int frmMain::HeightTwips() const { return static_cast<int>(PixelsToTwips(frameGeometry().height())); }
+int frmMain::HeightTwips() const { return static_cast<int>(PixelsToTwips(height())); }
 
 bool frmMain::IsMinimized() const { return (windowState() & Qt::WindowMinimized) != 0; }
 
@@ -391,7 +454,14 @@ void frmMain::SetCaption(const QString& text)
         setWindowTitle(text);
 }
 
-void frmMain::SetStatusText(const QString& text) { SetText(SBarText, text); }
+// A text longer than the status bar is read whole in its tool tip.
+void frmMain::SetStatusText(const QString& text)
+{
+    if (SBarText->text() == text)
+        return;
+    SBarText->setText(text);
+    SBarText->setToolTip(text);
+}
 QString frmMain::StatusText() const { return SBarText->text(); }
 
 void frmMain::PaintBackground(const QColor& background, const QColor& text)
@@ -424,10 +494,23 @@ QTimer* frmMain::TimerOf(Timer timer) const
 void frmMain::StartTimer(Timer timer) { TimerOf(timer)->start(); }
 void frmMain::StopTimer(Timer timer) { TimerOf(timer)->stop(); }
 
+// The message fills the window from below the status icons down to its button.
 void frmMain::ShowMessagePanel()
 {
     SetHeightTwips(MessageHeightTwips);
-    txtAlarm->move(0, TwipsToPixels(1665));
+    const int client = height() - menuBar()->sizeHint().height() - SBar->sizeHint().height();
+    const int buttonTop = client - cmdHideMessage->height() - 5;
+    txtAlarm->setGeometry(0, MessageTop(), WindowWidth, buttonTop - 5 - MessageTop());
+    cmdHideMessage->move(cmdHideMessage->x(), buttonTop);
+    SetMessagePanelReachable(true);
+}
+
+// The hidden message panel lies below the window's edge: Tab passes it by. Start-up and a click on cmdOnOff
+// still give it the focus on purpose, for the keys.
+void frmMain::SetMessagePanelReachable(bool reachable)
+{
+    txtAlarm->setFocusPolicy(reachable ? Qt::StrongFocus : Qt::NoFocus);
+    cmdHideMessage->setFocusPolicy(reachable ? Qt::StrongFocus : Qt::NoFocus);
 }
 
 void frmMain::EnableSnooze() { cmdSnooze->setEnabled(true); }
@@ -550,6 +633,14 @@ bool frmMain::Session_CommitData(bool interactionAllowed)
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Enter || type == QEvent::MouseMove) {
+        if (auto* widget = qobject_cast<QWidget*>(watched)) {
+            const QPointF position = type == QEvent::Enter ? static_cast<QEnterEvent*>(event)->position()
+                                                           : static_cast<QMouseEvent*>(event)->position();
+            HoverAt(widget, position.toPoint());
+        }
+        return false;
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::MouseButtonRelease)
         return false;
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -599,6 +690,11 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             used = cmdSnooze_KeyPress(keyAscii);
         else if (watched == cmdHideMessage)
             used = cmdHideMessage_KeyPress(keyAscii);
+    }
+    // Enter or Space on Image2 does what its click does.
+    if (!used && watched == Image2 && (keyCode == 13 || keyCode == 32)) {
+        mnuOptions->trigger();
+        used = true;
     }
     if (used)
         swallowedKey_ = key->key();
@@ -700,14 +796,7 @@ void frmMain::Tick()
     if (txtAlarm->document()->isEmpty())
         m.HasAlarmMessage = 0;
 
-    // The notification area: a window minimized there is hidden behind its icon; a normal window has none.
-    if (IsMinimized() && s.ShowInNotify == 1) {
-        if (isVisible())
-            hide();
-        m.platform.shellNotifyIcon(NIM_ADD, m.MakeNotifyIconData(this, 1, 7, 512, Icon(), NoAlarmTip));
-    } else if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) == 0) {
-        m.platform.shellNotifyIcon(NIM_DELETE, m.MakeNotifyIconData(this, 1, 7, 512, Icon(), QString()));
-    }
+    KeepNotifyIcon();
 
     const QDateTime previousTick = lastTick_;
     lastTick_ = now;
@@ -719,7 +808,7 @@ void frmMain::Tick()
     if (!IsMinimized() || s.ShowTimeRemaining != 1) {
         SetCaption(AppTitle);
         ModifyNotifyTip(QStringLiteral("Dawnbell - ") + remaining + QStringLiteral(" remaining"));
-    } else if (s.ShowInNotify != 0) {
+    } else if (s.ShowInNotify != 0 && !noNotifyArea_) {
         ModifyNotifyTip(QStringLiteral("Dawnbell - ") + remaining + QStringLiteral(" remaining"));
     } else {
         SetCaption(QStringLiteral("Dawnbell - ") + remaining);
@@ -740,6 +829,33 @@ void frmMain::Tick()
         countdownAlarm_ = m.AlarmAt;
     }
     SetText(lblTimeLeft, TimeLeftText);
+}
+
+// A window minimized to the notification area is hidden behind its icon; a normal window has none. A desktop
+// without a notification area keeps the minimized window on the taskbar, where its caption shows the time left:
+// hidden, it could not be reached again until the alarm rang. The desktop is asked once each time the window is
+// minimized, and the user is told once why the window stays on the taskbar.
+void frmMain::KeepNotifyIcon()
+{
+    if (IsMinimized() && m.AppSettings.ShowInNotify == 1) {
+        if (!notifyAreaAsked_) {
+            notifyAreaAsked_ = true;
+            noNotifyArea_ = !m.platform.notifyAreaAvailable();
+            if (noNotifyArea_ && !noNotifyAreaSaid_) {
+                noNotifyAreaSaid_ = true;
+                m.GiveNotice(QStringLiteral("No notification area: Dawnbell minimizes to the taskbar."));
+            }
+        }
+        if (noNotifyArea_)
+            return;
+        if (isVisible())
+            hide();
+        m.platform.shellNotifyIcon(NIM_ADD, m.MakeNotifyIconData(this, 1, 7, 512, Icon(), NoAlarmTip));
+    } else if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) == 0) {
+        notifyAreaAsked_ = false;
+        noNotifyArea_ = false;
+        m.platform.shellNotifyIcon(NIM_DELETE, m.MakeNotifyIconData(this, 1, 7, 512, Icon(), QString()));
+    }
 }
 
 bool frmMain::AlarmTimePassedSince(const QDateTime& previous, const QDateTime& now, const QString& alarm)
@@ -854,6 +970,7 @@ void frmMain::cmdHideMessage_Click()
     m.MessageHidden = 1;
     SetHeightTwips(NormalHeightTwips);
     txtAlarm->move(0, TwipsToPixels(2500));
+    SetMessagePanelReachable(false);
     m.MessageHidden = 0;
 }
 
@@ -965,11 +1082,12 @@ void frmMain::mnuPopExit_Click() { mnuExit_Click(); }
 
 void frmMain::mnuSaveNow_Click() { m.SaveSettings(); }
 
+// Clearing the check saves at once, with the check cleared, so that the next start keeps the user's choice.
 void frmMain::mnuSaveOnExit_Click()
 {
     if (mnuSaveOnExit->isChecked()) {
-        m.SaveSettings();
         mnuSaveOnExit->setChecked(false);
+        m.SaveSettings();
     } else {
         mnuSaveOnExit->setChecked(true);
     }
@@ -1021,9 +1139,183 @@ void frmMain::mnuAlarmSound_Click()
     const QString chosen = m.platform.getOpenFileName(
         this, QStringLiteral("Choose an alarm sound..."),
         {QStringLiteral("Sounds (*.wav)"), QStringLiteral("*.wav"), QStringLiteral("MPEG 3 Streams (*.mp3)"),
-         QStringLiteral("*.mp3")},
+         QStringLiteral("*.mp3"), QStringLiteral("Other sound files (*.flac *.ogg *.oga *.aif *.aiff)"),
+         QStringLiteral("*.flac;*.ogg;*.oga;*.aif;*.aiff")},
         1, QString());
+    const QString before = m.AppSettings.AlarmSound;
     if (!chosen.isEmpty())
         m.AppSettings.AlarmSound = chosen.trimmed();
     m.AppSettings.AlarmSound.remove(QChar(0));
+    // The alias opened at start-up still holds the file chosen before, and the alarm would play that one: the
+    // new file takes its place, unless the sound plays right now.
+    if (m.AppSettings.AlarmSound != before && m.GetDeviceMode(QStringLiteral("Sound")) != QLatin1String("playing")) {
+        m.SendMci(QStringLiteral("close Sound"));
+        m.OpenAlarmSound();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Help menu
+
+void frmMain::mnuAbout_Click()
+{
+    frmAbout box(m, this);
+    ShowBoxAlarmOff(box);
+}
+
+void frmMain::mnuVersion_Click()
+{
+    frmVersion box(m, this);
+    ShowBoxAlarmOff(box);
+}
+
+// A ringing or armed alarm is turned off while the box is open, and on again afterwards at the alarm time it
+// was turned on with (a snooze is dropped).
+void frmMain::ShowBoxAlarmOff(QDialog& box)
+{
+    const bool wasOn = lblOnOff->text() != StateOff;
+    if (wasOn)
+        cmdOnOff_Click();
+    m.platform.showModal(box);
+    if (wasOn)
+        cmdOnOff_Click();
+}
+
+void frmMain::mnuHowHelp_Click() { ReportDocumentResult(m.ShellOpen(DawnbellDataFolder() + QStringLiteral("/help.txt"))); }
+
+void frmMain::mnuQA_Click() { OpenWebPage(WebPageQA); }
+void frmMain::mnuAddin_Click() { OpenWebPage(WebPageAddins); }
+void frmMain::mnuUpdate_Click() { OpenWebPage(WebPageUpdates); }
+void frmMain::mnuBug_Click() { OpenWebPage(WebPageBug); }
+void frmMain::mnuFeatures_Click() { OpenWebPage(WebPageSuggest); }
+void frmMain::mnuMailing_Click() { OpenWebPage(WebPageMailing); }
+void frmMain::mnuHome_Click() { OpenWebPage(WebPageHome); }
+
+void frmMain::OpenWebPage(const QString& path) { ReportWebResult(m.ShellOpen(DawnbellWebAddress(path))); }
+
+// The shell's result codes, in the user's words; a result above 32 is success, and so is any code not named.
+void frmMain::ReportDocumentResult(int32_t result)
+{
+    QString text;
+    if (result == 31 || result == 2 || result == 3 || (result >= 26 && result <= 30)) {
+        text = QStringLiteral("An error occurred which made it impossible for Dawnbell to launch your .TXT (Plain "
+                              "Text) viewer.  You can view the Questions and Answers document yourself by opening "
+                              "it up in your favorite word processor.  Error = ") +
+               QLatin1Char(' ') + QString::number(result);
+    } else if (result == 0) {
+        text = QStringLiteral("Not enough memory to launch the .TXT viewer.");
+    }
+    if (!text.isEmpty())
+        m.platform.messageBox(text, 0, AppTitle);
+}
+
+void frmMain::ReportWebResult(int32_t result)
+{
+    QString text;
+    if (result == 31) {
+        text = QStringLiteral("You do not have a web browser installed or your network is not connected.");
+    } else if (result == 2 || result == 3) {
+        text = QStringLiteral("Dawnbell cannot find your web browser.  Make sure that it is properly installed.");
+    } else if (result == 0) {
+        text = QStringLiteral("Not enough memory to launch the web browser.");
+    } else if (result >= 26 && result <= 30) {
+        text = QStringLiteral("An error occurred which made it impossible to launch the web browser to connect to "
+                              "this page.  The problem could be with your web browser, or it could be with your "
+                              "network.  Error = ") +
+               QLatin1Char(' ') + QString::number(result);
+    }
+    if (!text.isEmpty())
+        m.platform.messageBox(text, 0, AppTitle);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Hover hints
+
+QList<QWidget*> frmMain::HoverControls() const
+{
+    return {const_cast<frmMain*>(this), centralWidget(), FrameOptions, cmdOnOff, cmdSnooze, lblOnOff, SBar, Label2,
+            Label3, lblAlarm, lblTimeLeft, lblTimeUntil, lblTime, cmdHideMessage, txtAlarm, Image1, Image2, imgOn,
+            imgOff, imgSnooze, imgCD, imgWave, imgMIDI, imgGradual, imgSleep};
+}
+
+frmMain::HoverHint frmMain::HintOf(QWidget* control) const
+{
+    const Settings& s = m.AppSettings;
+    const QString reset = m.StatusResetText();
+    // The status icons in FrameOptions tell what they stand for only while they are shown.
+    const auto shown = [&](QLabel* icon, const QString& hint) {
+        return HoverHint{icon->isVisibleTo(icon->parentWidget()) ? hint : reset, std::nullopt};
+    };
+    const auto path = [](const QString& file) { return ShortenPath(file, HintWholeBelow, HintTooLongText()); };
+
+    if (control == FrameOptions)
+        return {reset, true};
+    if (control == lblTime)
+        return {std::nullopt, false};
+    if (control == cmdHideMessage || control == txtAlarm)
+        return {reset, std::nullopt};
+    if (control == Image1)
+        return {QStringLiteral("Current time: ") + lblTime->text(), false};
+    if (control == Image2)
+        return {QStringLiteral("Change alarm settings"), false};
+    if (control == imgOn || control == imgOff)
+        return {lblOnOff->text(), false};
+    if (control == imgSnooze) {
+        return {QStringLiteral("Snooze is enabled and set for ") + QString::number(s.SnoozeTime) +
+                    (s.SnoozeTime == 1 ? QStringLiteral(" minute.") : QStringLiteral(" minutes.")),
+                false};
+    }
+    if (control == imgCD) {
+        return shown(imgCD, QStringLiteral("Alarm will play CD in drive ") + s.CDDrive +
+                                QStringLiteral(" starting on track ") + QString::number(s.CDStartTrack));
+    }
+    if (control == imgWave) {
+        return shown(imgWave, (s.LoopSound != 0 ? QStringLiteral("Alarm will loop sound file: ")
+                                                : QStringLiteral("Alarm will play sound file: ")) +
+                                  path(s.AlarmSound));
+    }
+    if (control == imgMIDI)
+        return shown(imgMIDI, QStringLiteral("Alarm will play MIDI file: ") + path(s.MidiSound));
+    if (control == imgGradual) {
+        return shown(imgGradual, QStringLiteral("Gradual wake-up enabled and set to reach full volume in ") +
+                                     QString::number(s.GradVolumeMinutes) +
+                                     (s.GradVolumeMinutes > 1 ? QStringLiteral(" minutes") : QStringLiteral(" minute")));
+    }
+    if (control == imgSleep) {
+        return shown(imgSleep, s.SleepTime > 1 ? QStringLiteral("Sleep will play the CD for ") +
+                                                     QString::number(s.SleepTime) + QStringLiteral(" minutes")
+                                               : QStringLiteral("Sleep will play the CD for 1 minute"));
+    }
+    // The buttons, the labels, the status bar and the window itself.
+    return {reset, false};
+}
+
+void frmMain::Control_MouseMove(QWidget* control)
+{
+    const HoverHint hint = HintOf(control);
+    if (hint.text)
+        SetStatusText(*hint.text);
+    if (hint.border)
+        SetFrameBorder(*hint.border);
+}
+
+void frmMain::SetFrameBorder(bool shown)
+{
+    const QFrame::Shape shape = shown ? QFrame::Box : QFrame::NoFrame;
+    if (FrameOptions->frameShape() != shape)
+        FrameOptions->setFrameShape(shape);
+}
+
+// The mouse entered or moved at `position` of `watched`: the innermost control of the table there gives the
+// hint. The event may reach a control and then its parent; both find the same control.
+void frmMain::HoverAt(QWidget* watched, const QPoint& position)
+{
+    QWidget* control = watched->childAt(position);
+    if (control == nullptr)
+        control = watched;
+    const QList<QWidget*> controls = HoverControls();
+    while (control != nullptr && !controls.contains(control))
+        control = control->parentWidget();
+    if (control != nullptr)
+        Control_MouseMove(control);
 }

@@ -10,10 +10,12 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <optional>
 
 class Module1;
 class QAction;
 class QCheckBox;
+class QDialog;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -155,6 +157,26 @@ public:
     void mnuAlarmSound_Click();
     void mnuPopOpen_Click();
     void mnuPopExit_Click();
+    void mnuAbout_Click();
+    void mnuVersion_Click();
+    void mnuHowHelp_Click();
+    void mnuQA_Click();
+    void mnuAddin_Click();
+    void mnuUpdate_Click();
+    void mnuBug_Click();
+    void mnuFeatures_Click();
+    void mnuMailing_Click();
+    void mnuHome_Click();
+
+    // Hover hints: what moving the mouse over a control writes into the status bar and makes of FrameOptions'
+    // border (shown or not); nothing where the control leaves it unchanged.
+    struct HoverHint {
+        std::optional<QString> text;
+        std::optional<bool> border;
+    };
+    HoverHint HintOf(QWidget* control) const;
+    // The mouse moves over `control`: its hint is written, each part only when it differs.
+    void Control_MouseMove(QWidget* control);
 
     // What Module1 asks of the window.
     QWidget* OwnerWidget() override { return this; }
@@ -196,6 +218,9 @@ public:
     int HeightTwips() const;
     // The window is minimized.
     bool IsMinimized() const;
+    // The window minimizes to the taskbar although ShowInNotify asks for the notification area: this desktop has
+    // none.
+    bool NoNotifyArea() const { return noNotifyArea_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -220,6 +245,23 @@ private:
     void Tick();
     void ScheduleNextTick(const QDateTime& now);
     void NoteActivity();
+    // The notification area, as the tick keeps it: a window minimized there hides behind its icon.
+    void KeepNotifyIcon();
+    // Help menu: the about and version boxes with the alarm turned off around them, a web page, the result of a
+    // document or a web page handed to the shell.
+    void ShowBoxAlarmOff(QDialog& box);
+    void OpenWebPage(const QString& path);
+    void ReportDocumentResult(int32_t result);
+    void ReportWebResult(int32_t result);
+    // The hover hints and the keyboard's way to the controls.
+    QList<QWidget*> HoverControls() const;
+    void HoverAt(QWidget* watched, const QPoint& position);
+    void SetFrameBorder(bool shown);
+    void SetMessagePanelReachable(bool reachable);
+    // The lowest pixel (in the client area) that a control needs at the present height.
+    int ContentBottom() const;
+    int MessageTop() const;
+    static constexpr int MessageMinimumHeight = 80;
 
     InputWatch* inputWatch_ = nullptr;
     QElapsedTimer lastActivity_;  // since the last key press, click or window change
@@ -229,4 +271,7 @@ private:
     QString clockText_;     // the time text of lastTick_
     QString countdownAlarm_;  // the alarm time TimeLeftText was counted to
     int swallowedKey_ = 0;  // a key whose press was used: its release is not passed on
+    bool notifyAreaAsked_ = false;  // this minimize has asked the desktop for its notification area
+    bool noNotifyArea_ = false;  // and found none
+    bool noNotifyAreaSaid_ = false;  // the user has been told why the window stays on the taskbar
 };

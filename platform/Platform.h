@@ -134,9 +134,12 @@ public:
     // when the operation fails: adding an icon that is there, changing or removing one that is not, or no
     // notification area on this desktop.
     virtual bool shellNotifyIcon(int message, const NotifyIconData& data) = 0;
-    // Where the icon's mouse messages go: WM_LBUTTONDBLCLK for a double click, WM_RBUTTONUP for the context
-    // click.
+    // Where the icon's mouse messages go: WM_LBUTTONDBLCLK for the click that restores the window (a double
+    // click, or the activation of a StatusNotifier tray, which knows no double click), WM_RBUTTONUP for the
+    // context click.
     virtual void setNotifyIconCallback(std::function<void(int mouseMessage)> callback) = 0;
+    // True when this desktop has a notification area to put the icon in (GNOME without an extension has none).
+    virtual bool notifyAreaAvailable() = 0;
 };
 
 // Facts about the machine.

@@ -200,3 +200,9 @@ void LinuxPlatform::setNotifyIconCallback(std::function<void(int mouseMessage)> 
     if (notifyHost_)
         notifyHost_->setCallback(notifyCallback_);
 }
+
+bool LinuxPlatform::notifyAreaAvailable()
+{
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr &&
+           QSystemTrayIcon::isSystemTrayAvailable();
+}

@@ -60,6 +60,7 @@ public:
     // NotifyArea
     bool shellNotifyIcon(int message, const NotifyIconData& data) override;
     void setNotifyIconCallback(std::function<void(int mouseMessage)> callback) override;
+    bool notifyAreaAvailable() override;
     // The tray icon behind the notification-area calls (made on first use; needs a QApplication).
     QSystemTrayIcon& notifyIcon();
 

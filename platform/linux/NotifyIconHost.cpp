@@ -1,7 +1,9 @@
 #include "platform/linux/NotifyIconHost.h"
 
 #include <QApplication>
-#include <QStyleHints>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
 
 namespace {
 
@@ -13,17 +15,23 @@ constexpr qsizetype maxTipLength = 63;
 
 }  // namespace
 
-// Mouse messages. The main window restores itself on a double click and shows its popup menu on the context
-// click. A single left click also shows the popup, once the double-click time has passed without a second
-// click: trays that follow the StatusNotifierItem protocol (KDE, GNOME's AppIndicator extension) report only
-// single clicks and no double click at all, and there the popup, whose bold default item is "&Open", is the
-// way back to the window. On trays that do report double clicks, the pending single click is dropped when the
-// second click arrives, so a double click restores the window without a popup flashing up first.
-NotifyIconHost::NotifyIconHost()
+NotifyIconHost::TrayKind NotifyIconHost::DetectTrayKind()
 {
-    singleClick_.setSingleShot(true);
-    singleClick_.setInterval(QGuiApplication::styleHints()->mouseDoubleClickInterval());
-    connect(&singleClick_, &QTimer::timeout, this, [this] { deliver(WM_RBUTTONUP); });
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || bus.interface() == nullptr || !bus.interface()->isServiceRegistered(watcher))
+        return TrayKind::XEmbed;
+    const QDBusInterface host(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
+    return host.isValid() && host.property("IsStatusNotifierHostRegistered").toBool() ? TrayKind::StatusNotifier
+                                                                                     : TrayKind::XEmbed;
+}
+
+// Mouse messages. The main window restores itself on WM_LBUTTONDBLCLK and shows its popup menu, whose bold
+// default item is "&Open", on WM_RBUTTONUP. On an XEmbed tray the double click restores and a single click
+// does nothing; on a StatusNotifier tray the activation (a left click) restores, as the users of those
+// desktops expect, since that protocol has no double click.
+NotifyIconHost::NotifyIconHost(TrayKind kind) : kind_(kind)
+{
     connect(&icon_, &QSystemTrayIcon::activated, this, &NotifyIconHost::activated);
 }
 
@@ -53,7 +61,6 @@ bool NotifyIconHost::remove()
 {
     if (!shown_)
         return false;
-    singleClick_.stop();
     icon_.hide();
     shown_ = false;
     return true;
@@ -81,14 +88,13 @@ void NotifyIconHost::activated(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
-        singleClick_.start();
+        if (kind_ == TrayKind::StatusNotifier)
+            deliver(WM_LBUTTONDBLCLK);
         break;
     case QSystemTrayIcon::DoubleClick:
-        singleClick_.stop();
         deliver(WM_LBUTTONDBLCLK);
         break;
     case QSystemTrayIcon::Context:
-        singleClick_.stop();
         deliver(WM_RBUTTONUP);
         break;
     default:

@@ -95,38 +95,50 @@ private slots:
         QCOMPARE(w.module.PlaylistIndex, playlist.isEmpty() ? 5 : 0);
     }
 
+    // Every file the engine opens plays through the alias "Sound", whatever its name; only a file the engine
+    // refuses goes to the desktop's player, with the ten beeps and, when that fails too, the message.
     void soundFile_data()
     {
         QTest::addColumn<QString>("path");
+        QTest::addColumn<uint>("openError");  // the engine's answer to the open
+        QTest::addColumn<uint>("playError");
         QTest::addColumn<int>("shellResult");
         QTest::addColumn<bool>("errorBox");
-        QTest::newRow("wave, mixed-case extension") << "/home/sleeper/ALARM.wav" << 42 << false;
-        QTest::newRow(".wave is no wave") << "/home/sleeper/alarm.wave" << 42 << false;
-        QTest::newRow("out of memory") << "/home/sleeper/alarm.mp3" << 0 << true;
-        QTest::newRow("file not found") << "/home/sleeper/alarm.mp3" << 2 << true;
-        QTest::newRow("path not found") << "/gone/alarm.mp3" << 3 << true;
-        QTest::newRow("no associated program") << "/home/sleeper/alarm.ogg" << 31 << true;
-        QTest::newRow("another low code counts as success") << "/home/sleeper/alarm.ogg" << 5 << false;
+        QTest::newRow("wave") << "/home/sleeper/ALARM.WAV" << 0u << 0u << 42 << false;
+        QTest::newRow("mp3 the engine plays") << "/home/sleeper/alarm.mp3" << 0u << 0u << 42 << false;
+        QTest::newRow("flac the engine plays") << "/home/sleeper/alarm.flac" << 0u << 0u << 42 << false;
+        QTest::newRow("alias open since start-up") << "/home/sleeper/alarm.ogg" << 263u << 0u << 42 << false;
+        QTest::newRow("refused, the player plays it") << "/home/sleeper/alarm.wma" << 269u << 262u << 42 << false;
+        QTest::newRow("refused, out of memory") << "/home/sleeper/alarm.wma" << 269u << 262u << 0 << true;
+        QTest::newRow("refused, file not found") << "/home/sleeper/alarm.mp3" << 267u << 262u << 2 << true;
+        QTest::newRow("refused, path not found") << "/gone/alarm.mp3" << 267u << 262u << 3 << true;
+        QTest::newRow("refused, no associated program") << "/home/sleeper/a.wma" << 269u << 262u << 31 << true;
+        QTest::newRow("refused, another low code is success") << "/home/sleeper/a.wma" << 269u << 262u << 5 << false;
+        QTest::newRow("no sound output at all") << "/home/sleeper/alarm.wav" << 0u << 270u << 42 << false;
+        QTest::newRow("empty path") << "" << 259u << 262u << 2 << true;
     }
     void soundFile()
     {
         QFETCH(QString, path);
+        QFETCH(uint, openError);
+        QFETCH(uint, playError);
         QFETCH(int, shellResult);
         QFETCH(bool, errorBox);
         World w;
         w.platform.cdDrives = {u"E:"_s};  // no note on a missing drive, no beep
         w.start();
         w.settings().AlarmSound = path;
+        w.platform.answer(QStringLiteral("open .* alias Sound"), openError);
+        w.platform.answer(QStringLiteral("play Sound"), playError);
         w.platform.shellOpenResult = shellResult;
         w.platform.clearLog();
         w.module.PlayAlarmSound();
-        const bool wave = path.endsWith(u".wav"_s);
-        const QStringList waveCommands{"open \"" + path + "\" alias Sound", "play Sound"};
-        QCOMPARE(w.platform.mciCommands(), wave ? waveCommands : QStringList());
-        QCOMPARE(w.form.SoundTimer->isActive(), wave);
-        QCOMPARE(w.platform.shellOpened, wave ? QStringList() : QStringList{path});
-        QCOMPARE(w.platform.shellDirectories, wave ? QStringList() : QStringList{u"/home/sleeper"_s});
-        QCOMPARE(w.platform.beeps, wave ? 0 : 10);
+        QCOMPARE(w.platform.mciCommands(), QStringList({"open \"" + path + "\" alias Sound", "play Sound"}));
+        const bool engine = playError == 0;
+        QCOMPARE(w.form.SoundTimer->isActive(), engine);
+        QCOMPARE(w.platform.shellOpened, engine ? QStringList() : QStringList{path});
+        QCOMPARE(w.platform.shellDirectories, engine ? QStringList() : QStringList{u"/home/sleeper"_s});
+        QCOMPARE(w.platform.beeps, engine ? 0 : 10);
         const QStringList launchError{"There was an error launching the MPEG3 audio player.  Make sure it is properly "
                                       "associated with .MP3 files."};
         QCOMPARE(w.boxTexts(), errorBox ? launchError : QStringList());

@@ -145,6 +145,17 @@ bool FakePlatform::runProgram(const QString& program, const QStringList& argumen
     return true;
 }
 
+QString FakePlatform::getOpenFileName(QWidget*, const QString& title, const QStringList& filters, int filterIndex,
+                                      const QString&)
+{
+    fileRequests.push_back({title, filters, filterIndex});
+    if (fileAnswers.empty())
+        return {};
+    QString chosen = fileAnswers.front();
+    fileAnswers.pop_front();
+    return chosen;
+}
+
 int FakePlatform::messageBox(const QString& text, int style, const QString& title)
 {
     boxes.push_back({text, style, title});

@@ -89,13 +89,30 @@ public:
     int popups = 0;
 
     int messageBox(const QString& text, int style, const QString& title) override;
-    // The file and colour choosers are cancelled.
-    QString getOpenFileName(QWidget*, const QString&, const QStringList&, int, const QString&) override { return {}; }
-    QString getSaveFileName(QWidget*, const QString&, const QStringList&, int, const QString&, const QString&) override
+    // The file choosers answer from a queue (an empty text, or none left, is a cancel) and remember what was asked;
+    // the colour chooser answers `colorChosen` when `colorAnswer` is set, else it is cancelled.
+    struct FileRequest {
+        QString title;
+        QStringList filters;
+        int filterIndex = 0;
+    };
+    std::vector<FileRequest> fileRequests;
+    std::deque<QString> fileAnswers;
+    bool colorAnswer = false;
+    uint32_t colorChosen = 0;
+    QString getOpenFileName(QWidget*, const QString& title, const QStringList& filters, int filterIndex,
+                            const QString&) override;
+    QString getSaveFileName(QWidget* owner, const QString& title, const QStringList& filters, int filterIndex,
+                            const QString& initialDir, const QString&) override
     {
-        return {};
+        return getOpenFileName(owner, title, filters, filterIndex, initialDir);
     }
-    bool chooseColor(QWidget*, uint32_t&, std::array<uint32_t, 16>&) override { return false; }
+    bool chooseColor(QWidget*, uint32_t& color, std::array<uint32_t, 16>&) override
+    {
+        if (colorAnswer)
+            color = colorChosen;
+        return colorAnswer;
+    }
     int showModal(QDialog& form) override;
     void showPopupMenu(QMenu&, QAction*) override { ++popups; }
     void doEvents() override {}
@@ -108,6 +125,7 @@ public:
     std::function<void(int)> iconCallback;
     bool shellNotifyIcon(int message, const NotifyIconData& data) override;
     void setNotifyIconCallback(std::function<void(int)> callback) override { iconCallback = std::move(callback); }
+    bool notifyAreaAvailable() override { return trayAvailable; }
 
     // --- System information and clock --------------------------------------------------------------------
     QString exePath = QStringLiteral("/opt/dawnbell/bin/dawnbell");
@@ -116,6 +134,7 @@ public:
     int bitsPerPixel = 24;
     int planes = 1;
     QDateTime clock = QDateTime(QDate(2026, 12, 7), QTime(7, 0, 0));
+    void advance(int msec) { clock = clock.addMSecs(msec); }
 
     QString moduleFileName() override { return exePath; }
     QString systemFolder() override { return QStringLiteral("/usr/bin"); }

@@ -1,6 +1,6 @@
 // Modal display on the offscreen platform: message boxes built from style numbers, the file and colour
-// choosers, and the notification-area icon with its mouse messages. A timer acts inside
-// each modal loop the way a user would.
+// choosers, and the notification-area icon where there is no notification area. A timer acts inside each modal
+// loop the way a user would.
 
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/units.h"
@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStyleHints>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
@@ -295,37 +294,10 @@ private slots:
         NotifyIconData data;
         data.hIcon = QIcon(QPixmap(16, 16));
         data.szTip = u"7:45:00 AM"_s;
+        QVERIFY(!platform_.notifyAreaAvailable());
         for (int message : {NIM_ADD, NIM_MODIFY, NIM_DELETE, 7})
             QVERIFY(!platform_.shellNotifyIcon(message, data));
         QVERIFY(!platform_.notifyIcon().isVisible());
-    }
-
-    void notifyIconMouseMessages_data()
-    {
-        using R = QSystemTrayIcon::ActivationReason;
-        QTest::addColumn<QList<R>>("clicks");
-        QTest::addColumn<QList<int>>("messages");
-        QTest::newRow("double click restores") << QList<R>{R::Trigger, R::DoubleClick} << QList<int>{WM_LBUTTONDBLCLK};
-        QTest::newRow("context click") << QList<R>{R::Context} << QList<int>{WM_RBUTTONUP};
-        QTest::newRow("single click opens the popup") << QList<R>{R::Trigger} << QList<int>{WM_RBUTTONUP};
-        QTest::newRow("middle click does nothing") << QList<R>{R::MiddleClick} << QList<int>{};
-    }
-
-    void notifyIconMouseMessages()
-    {
-        using R = QSystemTrayIcon::ActivationReason;
-        QFETCH(QList<R>, clicks);
-        QFETCH(QList<int>, messages);
-        QList<int> received;
-        platform_.setNotifyIconCallback([&](int message) { received.append(message); });
-        for (R reason : clicks)
-            emit platform_.notifyIcon().activated(reason);
-        // Messages arrive from the event loop, a single click only after the double-click time.
-        QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 100);
-        QCOMPARE(received, messages);
-        platform_.setNotifyIconCallback({});
-        emit platform_.notifyIcon().activated(R::Context);
-        QTest::qWait(20);  // no callback: nothing happens, nothing breaks
     }
 };
 

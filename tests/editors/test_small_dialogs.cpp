@@ -1,0 +1,120 @@
+// The small dialogs: the information dialog's result, the alarm message editor's erase and undo, and the about
+// and version boxes with what they show and how they close.
+
+#include "editors/frmAbout.h"
+#include "editors/frmAlarmMessage.h"
+#include "editors/frmDialog.h"
+#include "editors/frmVersion.h"
+#include "platform/units.h"
+#include "tests/fakes/World.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QtTest>
+
+class TestSmallDialogs : public QObject {
+    Q_OBJECT
+private slots:
+    void infoDialogResult_data()
+    {
+        QTest::addColumn<bool>("ticked");
+        QTest::addColumn<int>("result");
+        QTest::newRow("shown again") << false << 1;
+        QTest::newRow("do not show again") << true << 0;
+    }
+    void infoDialogResult()
+    {
+        QFETCH(bool, ticked);
+        QFETCH(int, result);
+        World w;
+        QString text;
+        bool tickedAtFirst = true;
+        w.platform.onModal = [&](QDialog& form) {
+            auto& dialog = dynamic_cast<frmDialog&>(form);
+            text = dialog.lblText->text();
+            tickedAtFirst = dialog.chkShow->isChecked();
+            dialog.chkShow->setChecked(ticked);
+            dialog.cmdOK->click();
+            return dialog.result();
+        };
+        QCOMPARE(w.module.ShowInfoDialog(QStringLiteral("Read me.")), int16_t(result));
+        QCOMPARE(text, QStringLiteral("Read me."));
+        QVERIFY(!tickedAtFirst);
+        QCOMPARE(w.platform.beeps, 1);
+    }
+
+    // Steps on the editor: e erase (or undo), t type a letter, a the Alt key alone, s save, c cancel.
+    void eraseAndUndo_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("text");     // the editor's text after the steps
+        QTest::addColumn<QString>("caption");  // cmdErase's
+        QTest::addColumn<QString>("stored");   // the main window's message afterwards
+        QTest::addColumn<int>("hasMessage");
+        const QString first = QStringLiteral("Get up!\nThe bus leaves at 8.");
+        QTest::newRow("opens with the main window's message") << "" << first << "&Erase message" << first << 0;
+        QTest::newRow("erase") << "e" << "" << "&Undo erase" << first << 0;
+        QTest::newRow("erase, undo: line breaks kept") << "ee" << first << "&Erase message" << first << 0;
+        QTest::newRow("erase, type, erase, undo: the new text") << "etee" << "x" << "&Erase message" << first << 0;
+        QTest::newRow("erase, type: no undo left") << "et" << "x" << "&Erase message" << first << 0;
+        QTest::newRow("erase, Alt: the undo stays") << "ea" << "" << "&Undo erase" << first << 0;
+        QTest::newRow("erase, save: an empty message") << "es" << "" << "&Undo erase" << "" << 1;
+        QTest::newRow("type, save") << "ts" << first + QLatin1Char('x') << "&Erase message" << first + QLatin1Char('x')
+                                    << 1;
+        QTest::newRow("erase, cancel: nothing stored") << "ec" << "" << "&Undo erase" << first << 0;
+    }
+    void eraseAndUndo()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, text);
+        QFETCH(QString, caption);
+        QFETCH(QString, stored);
+        QFETCH(int, hasMessage);
+        World w;
+        w.main().txtAlarm->setPlainText(QStringLiteral("Get up!\nThe bus leaves at 8."));
+        frmAlarmMessage editor(w.module, w.main(), &w.main());
+        editor.txtMessage->moveCursor(QTextCursor::End);
+        for (QChar step : steps) {
+            switch (step.unicode()) {
+            case 'e': editor.cmdErase->click(); break;
+            case 't': QTest::keyClick(editor.txtMessage, Qt::Key_X); break;
+            case 'a': QTest::keyClick(editor.txtMessage, Qt::Key_Alt, Qt::AltModifier); break;
+            case 's': editor.cmdSave->click(); break;
+            case 'c': editor.cmdCancel->click(); break;
+            }
+        }
+        QCOMPARE(editor.txtMessage->toPlainText(), text);
+        QCOMPARE(editor.cmdErase->text(), caption);
+        QCOMPARE(w.main().txtAlarm->toPlainText(), stored);
+        QCOMPARE(w.module.HasAlarmMessage, int16_t(hasMessage));
+        QCOMPARE(editor.result(), steps.endsWith(QLatin1Char('s')) ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    }
+
+    // OK closes each box and brings the main window back; Credits uncovers the acknowledgements, once.
+    void aboutAndVersionBoxes()
+    {
+        World w;
+        frmAbout about(w.module, &w.main());
+        QCOMPARE(about.lblPlatform->text().section(QLatin1Char('\n'), 0, 0), QStringLiteral("for Linux"));
+        about.cmdOK->click();
+        QVERIFY(about.result() == QDialog::Accepted && w.main().isVisible());
+
+        w.main().hide();
+        frmVersion version(w.module, &w.main());
+        QVERIFY(version.Label3->text().startsWith(QStringLiteral("Compiled ")));
+        version.show();
+        QVERIFY(!version.txtCredits->isVisible() && version.height() < TwipsToPixels(CreditsHeightTwips));
+        version.Command2->click();
+        QVERIFY(version.txtCredits->isVisible() && !version.Command2->isEnabled());
+        QCOMPARE(version.height(), TwipsToPixels(CreditsHeightTwips));
+        QVERIFY(version.txtCredits->toPlainText().contains(QLatin1String("FluidR3")));
+        version.Command1->click();
+        QVERIFY(version.result() == QDialog::Accepted && !version.isVisible() && w.main().isVisible());
+    }
+};
+
+QTEST_MAIN(TestSmallDialogs)
+#include "test_small_dialogs.moc"
