@@ -67,6 +67,10 @@ public:
     // Writes every staged value at once, atomically: afterwards the store holds either all of them or the state
     // before. Returns false with a reason in `error` when it could not be written.
     virtual bool commitSettings(QString& error) = 0;
+    // What went wrong when the store was read at start-up, in full sentences for the user (a file that could not
+    // be parsed, and the name it is kept under before the first commit replaces it; a file that cannot be read
+    // at all). Returns the text once; later calls, and a store read without trouble, give an empty text.
+    virtual QString takeLoadNotice() = 0;
 };
 
 // The desktop shell.

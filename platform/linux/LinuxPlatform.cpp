@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include "platform/cd_drives.h"
+#include "platform/linux/LinuxSettings.h"
 #include "platform/linux/NotifyIconHost.h"
 #include "platform/linux/xdg.h"
 
@@ -11,7 +12,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QSettings>
 #include <QWidget>
 
 namespace {
@@ -25,10 +25,7 @@ LinuxPlatform::LinuxPlatform(std::unique_ptr<Multimedia> media)
     : media_(std::move(media))
 {
     Q_ASSERT_X(media_ != nullptr, "LinuxPlatform", "built without a media engine");
-    // The native per-user location of organisation and application "Dawnbell".
-    settingsFile_ = QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Dawnbell"),
-                              QStringLiteral("Dawnbell"))
-                        .fileName();
+    settings_ = std::make_unique<LinuxSettings>(LinuxSettings::standardFile());
 }
 
 LinuxPlatform::~LinuxPlatform() = default;
@@ -87,6 +84,33 @@ QString LinuxPlatform::cdDevicePath(const QString& root)
     const std::vector<CdDrive> drives = listCdDrives();
     const CdDrive* drive = findCdDrive(drives, root);
     return drive ? drive->source : QString();
+}
+
+// ---- SettingsStore -------------------------------------------------------------------------------------------
+
+QString LinuxPlatform::getSetting(const QString& section, const QString& key, const QString& fallback)
+{
+    return settings_->get(section, key, fallback);
+}
+
+void LinuxPlatform::saveSetting(const QString& section, const QString& key, const QString& value)
+{
+    settings_->stage(section, key, value);
+}
+
+bool LinuxPlatform::commitSettings(QString& error)
+{
+    return settings_->commit(error);
+}
+
+QString LinuxPlatform::takeLoadNotice()
+{
+    return settings_->takeLoadNotice();
+}
+
+QString LinuxPlatform::settingsFile() const
+{
+    return settings_->file();
 }
 
 // ---- SystemInfo ----------------------------------------------------------------------------------------------

@@ -1,5 +1,5 @@
 #pragma once
-// The platform services on a Linux desktop: the settings store over QSettings, the drive table of
+// The platform services on a Linux desktop: the settings store of LinuxSettings.h, the drive table of
 // cd_drives.h, the desktop shell through xdg-utils, Qt's dialogs, the system tray and the facts about the
 // machine. Every Multimedia call goes to the media engine the platform is built with.
 
@@ -7,10 +7,9 @@
 
 #include <QString>
 
-#include <map>
 #include <memory>
-#include <utility>
 
+class LinuxSettings;
 class NotifyIconHost;
 class QSystemTrayIcon;
 
@@ -39,8 +38,9 @@ public:
     QString getSetting(const QString& section, const QString& key, const QString& fallback) override;
     void saveSetting(const QString& section, const QString& key, const QString& value) override;
     bool commitSettings(QString& error) override;
+    QString takeLoadNotice() override;
     // The file that holds the store: $XDG_CONFIG_HOME/Dawnbell/Dawnbell.conf.
-    QString settingsFile() const { return settingsFile_; }
+    QString settingsFile() const;
 
     // Shell
     int32_t shellOpen(const QString& path, const QString& directory) override;
@@ -79,8 +79,7 @@ private:
     NotifyIconHost& notifyHost();
 
     std::unique_ptr<Multimedia> media_;
-    QString settingsFile_;
-    std::map<std::pair<QString, QString>, QString> stagedSettings_;  // (section, key) -> value
+    std::unique_ptr<LinuxSettings> settings_;
     QString lastFileFolder_;  // where the user last chose a file
     std::unique_ptr<NotifyIconHost> notifyHost_;
     std::function<void(int)> notifyCallback_;

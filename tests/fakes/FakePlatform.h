@@ -12,6 +12,7 @@
 
 #include <deque>
 #include <functional>
+#include <utility>
 #include <vector>
 
 class FakePlatform : public Platform {
@@ -66,6 +67,8 @@ public:
     QString getSetting(const QString& section, const QString& key, const QString& fallback) override;
     void saveSetting(const QString& section, const QString& key, const QString& value) override;
     bool commitSettings(QString& error) override;
+    QString loadNotice;  // handed out once by takeLoadNotice
+    QString takeLoadNotice() override { return std::exchange(loadNotice, QString()); }
 
     // --- Shell --------------------------------------------------------------------------------------------
     int32_t shellOpenResult = 42;
