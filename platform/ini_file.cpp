@@ -1,5 +1,6 @@
 #include "platform/ini_file.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QStringList>
 
@@ -79,13 +80,49 @@ QByteArray escapedValue(const QString& text)
     return result;
 }
 
+// The text after "=" on the last line of `file` that gives section/key a value, as written (up to a comment),
+// without the blanks around it. QSettings cannot return it: it splits an unquoted comma into a list.
+std::optional<QString> textOnKeyLine(const QByteArray& file, const QString& section, const QString& key)
+{
+    const QString wantedSection = QString::fromUtf8(escapedKey(section));
+    const QString wantedKey = QString::fromUtf8(escapedKey(key));
+    std::optional<QString> found;
+    QString current = rootSection;
+    for (const QByteArray& rawLine : file.split('\n')) {
+        const QString line = QString::fromUtf8(rawLine).trimmed();
+        if (line.startsWith(u'[')) {
+            current = line.mid(1).section(u']', 0, 0).trimmed();
+            if (current.compare(rootSection, Qt::CaseInsensitive) == 0)
+                current = rootSection;
+            continue;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals <= 0 || (current != section && current != wantedSection))
+            continue;
+        const QString name = line.left(equals).trimmed();
+        if (name != key && name != wantedKey)
+            continue;
+        // An unquoted ";" starts a comment.
+        QString value = line.mid(equals + 1);
+        bool quoted = false;
+        for (qsizetype i = 0; i < value.size(); ++i) {
+            if (value.at(i) == u'"')
+                quoted = !quoted;
+            else if (value.at(i) == u';' && !quoted) {
+                value.truncate(i);
+                break;
+            }
+        }
+        found = value.trimmed();
+    }
+    return found;
+}
+
 std::optional<QString> asText(const QVariant& value)
 {
     switch (value.typeId()) {
     case QMetaType::QString:
         return value.toString();
-    case QMetaType::QStringList:
-        return value.toStringList().join(u", "_s);
     case QMetaType::QByteArray:
         return QString::fromUtf8(value.toByteArray());
     default:
@@ -100,6 +137,7 @@ std::optional<QString> asText(const QVariant& value)
 IniSections readIniTexts(const QSettings& settings)
 {
     IniSections sections;
+    std::optional<QByteArray> file;  // read only when a value needs its line
     const QStringList keys = settings.allKeys();
     for (const QString& name : keys) {
         const qsizetype slash = name.indexOf(u'/');
@@ -107,7 +145,19 @@ IniSections readIniTexts(const QSettings& settings)
         const QString key = slash < 0 ? name : name.mid(slash + 1);
         if (key.isEmpty())  // "=value" on a line of its own names nothing
             continue;
-        const std::optional<QString> text = asText(settings.value(name));
+        const QVariant value = settings.value(name);
+        std::optional<QString> text;
+        if (value.typeId() == QMetaType::QStringList) {
+            if (!file) {
+                QFile in(settings.fileName());
+                file = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+            }
+            text = textOnKeyLine(*file, section, key);
+            if (!text)
+                text = value.toStringList().join(u", "_s);
+        } else {
+            text = asText(value);
+        }
         if (text)
             sections[section][key] = *text;
     }

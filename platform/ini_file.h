@@ -13,8 +13,9 @@ class QSettings;
 // section -> key -> text. Keys outside any section belong to the section "General".
 using IniSections = std::map<QString, std::map<QString, QString>>;
 
-// Every key that `settings` holds, as text, by section. A list (an unquoted comma) is its items joined by ", ";
-// other values QSettings reads as bytes or numbers become their text; a value that is no text at all (a broken
+// Every key that `settings` holds, as text, by section. A value QSettings reads as a list (an unquoted comma in a
+// hand-written "AlarmSound=/music/a,b.wav") is the text on the key's own line, as it was written; other values
+// QSettings reads as bytes or numbers become their text; a value that is no text at all (a broken
 // "@Variant(...)") is left out.
 IniSections readIniTexts(const QSettings& settings);
 

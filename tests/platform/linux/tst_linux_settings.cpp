@@ -91,6 +91,36 @@ private slots:
         QCOMPARE(reader->getSetting(u"Other"_s, u"X"_s, u"?"_s), u"1"_s);
     }
 
+    // QSettings reads an unquoted comma as a list and would give "/music/a, b.wav" back: a hand-written value keeps
+    // its own text, through a save as well.
+    void handWrittenCommasStay_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("alarmSound");
+        QTest::newRow("path") << QByteArray("[Alarm]\nAlarmSound=/music/a,b.wav\n") << u"/music/a,b.wav"_s;
+        QTest::newRow("blanks around the comma") << QByteArray("[Alarm]\nAlarmSound=/m/a , b.wav\n") << u"/m/a , b.wav"_s;
+        QTest::newRow("blanks around the value") << QByteArray("[Alarm]\nAlarmSound =  /m/a,b.wav  \n") << u"/m/a,b.wav"_s;
+        QTest::newRow("comment after it") << QByteArray("[Alarm]\nAlarmSound=/m/a,b.wav ; wake up\n") << u"/m/a,b.wav"_s;
+        QTest::newRow("quoted") << QByteArray("[Alarm]\nAlarmSound=\"/m/a,b.wav\"\n") << u"/m/a,b.wav"_s;
+        QTest::newRow("same key in another section")
+            << QByteArray("[Settings]\nAlarmSound=x,y\n[Alarm]\nAlarmSound=/m/a,b.wav\n") << u"/m/a,b.wav"_s;
+        QTest::newRow("the last line counts")
+            << QByteArray("[Alarm]\nAlarmSound=/m/1,2.wav\n[Alarm]\nAlarmSound=/m/3,4.wav\n") << u"/m/3,4.wav"_s;
+    }
+
+    void handWrittenCommasStay()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, alarmSound);
+        writeAll(storeFile(), contents);
+        auto platform = makePlatform();
+        QCOMPARE(platform->getSetting(u"Alarm"_s, u"AlarmSound"_s, u"?"_s), alarmSound);
+        platform->saveSetting(u"Alarm"_s, u"SnoozeTime"_s, u"9"_s);
+        QString error;
+        QVERIFY2(platform->commitSettings(error), qPrintable(error));
+        QCOMPARE(makePlatform()->getSetting(u"Alarm"_s, u"AlarmSound"_s, u"?"_s), alarmSound);
+    }
+
     void awkwardValuesRoundTrip_data()
     {
         QTest::addColumn<QString>("value");
