@@ -1,13 +1,18 @@
 #pragma once
 // The platform services on a Linux desktop: the settings store of LinuxSettings.h, the drive table of
-// cd_drives.h, the desktop shell through xdg-utils, Qt's dialogs, the system tray and the facts about the
+// cd_drives.h (scanned off the interface thread), the desktop shell through xdg-utils, Qt's dialogs, the system tray and the facts about the
 // machine. Every Multimedia call goes to the media engine the platform is built with.
 
 #include "platform/Platform.h"
+#include "platform/cd_drives.h"
+#include "platform/linux/BackgroundJob.h"
 
 #include <QString>
 
+#include <chrono>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 class LinuxSettings;
 class NotifyIconHost;
@@ -33,6 +38,7 @@ public:
     // Drives
     int getDriveType(const QString& root) override;
     QString cdDevicePath(const QString& root) override;
+    void rescanDrives() override;
 
     // SettingsStore
     QString getSetting(const QString& section, const QString& key, const QString& fallback) override;
@@ -77,10 +83,19 @@ public:
 
 private:
     NotifyIconHost& notifyHost();
+    void startDriveScan();
+    std::vector<CdDrive> knownDrives();
 
     std::unique_ptr<Multimedia> media_;
     std::unique_ptr<LinuxSettings> settings_;
     QString lastFileFolder_;  // where the user last chose a file
     std::unique_ptr<NotifyIconHost> notifyHost_;
     std::function<void(int)> notifyCallback_;
+
+    // The drive table: scanned on a job of its own, at start-up and on rescanDrives.
+    CdDriveTable driveTable_;  // used by the scanning job only
+    std::mutex drivesMutex_;
+    std::vector<CdDrive> drives_;  // the last scan's result, under drivesMutex_
+    std::chrono::steady_clock::time_point driveScanDeadline_;
+    BackgroundJob driveScan_;  // last: joined before the members its job uses go
 };

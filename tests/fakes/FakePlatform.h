@@ -58,6 +58,8 @@ public:
     QStringList cdDrives;  // names such as "E:" that are CD-ROM drives
     int getDriveType(const QString& root) override;
     QString cdDevicePath(const QString& root) override;
+    int driveRescans = 0;
+    void rescanDrives() override { ++driveRescans; }
 
     // --- Settings store -----------------------------------------------------------------------------------
     QMap<QString, QString> store;  // "Section/Key" -> text, as committed
