@@ -2,7 +2,6 @@
 
 #include "platform/linux/LinuxSettings.h"
 #include "platform/linux/NotifyIconHost.h"
-#include "platform/linux/xdg.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -30,6 +29,7 @@ LinuxPlatform::LinuxPlatform(std::unique_ptr<Multimedia> media)
     Q_ASSERT_X(media_ != nullptr, "LinuxPlatform", "built without a media engine");
     settings_ = std::make_unique<LinuxSettings>(LinuxSettings::standardFile());
     startDriveScan();
+    startDesktopLookup();
 }
 
 LinuxPlatform::~LinuxPlatform() = default;
@@ -193,14 +193,6 @@ int LinuxPlatform::getDeviceCaps(QWidget* window, int index)
     default:
         return 0;
     }
-}
-
-QString LinuxPlatform::cdPlayerPath()
-{
-    const QString desktopId = xdg::defaultApplication(QStringLiteral("x-content/audio-cdda"));
-    if (desktopId.isEmpty())
-        return {};
-    return xdg::programOfDesktopEntry(xdg::findDesktopEntry(desktopId));
 }
 
 bool LinuxPlatform::canOpenForReading(const QString& path)

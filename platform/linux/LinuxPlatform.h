@@ -1,6 +1,6 @@
 #pragma once
 // The platform services on a Linux desktop: the settings store of LinuxSettings.h, the drive table of
-// cd_drives.h (scanned off the interface thread), the desktop shell through xdg-utils, Qt's dialogs, the system tray and the facts about the
+// cd_drives.h (scanned off the interface thread), the desktop shell through GIO (looked up off the interface thread), Qt's dialogs, the system tray and the facts about the
 // machine. Every Multimedia call goes to the media engine the platform is built with.
 
 #include "platform/Platform.h"
@@ -77,6 +77,8 @@ public:
     int platformId() override;
     QString platformName() override;
     int getDeviceCaps(QWidget* window, int index) override;
+    // Answers from the lookup started with the platform; asked before it is done, waits for it at most 1 s
+    // from the platform's start and then answers empty (no CD player).
     QString cdPlayerPath() override;
     bool canOpenForReading(const QString& path) override;
     QDateTime now() override;
@@ -85,6 +87,7 @@ private:
     NotifyIconHost& notifyHost();
     void startDriveScan();
     std::vector<CdDrive> knownDrives();
+    void startDesktopLookup();
 
     std::unique_ptr<Multimedia> media_;
     std::unique_ptr<LinuxSettings> settings_;
@@ -97,5 +100,11 @@ private:
     std::mutex drivesMutex_;
     std::vector<CdDrive> drives_;  // the last scan's result, under drivesMutex_
     std::chrono::steady_clock::time_point driveScanDeadline_;
-    BackgroundJob driveScan_;  // last: joined before the members its job uses go
+    BackgroundJob driveScan_;  // after the members its job uses: joined before they go
+
+    // The desktop's programs, looked up on a job of their own at start-up.
+    std::mutex desktopMutex_;
+    QString cdPlayer_;  // under desktopMutex_
+    std::chrono::steady_clock::time_point desktopLookupDeadline_;
+    BackgroundJob desktopLookup_;
 };
