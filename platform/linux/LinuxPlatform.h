@@ -1,7 +1,9 @@
 #pragma once
 // The platform services on a Linux desktop: the settings store of LinuxSettings.h, the drive table of
-// cd_drives.h (scanned off the interface thread), the desktop shell through GIO (looked up off the interface thread), Qt's dialogs, the system tray and the facts about the
-// machine. Every Multimedia call goes to the media engine the platform is built with.
+// cd_drives.h, the desktop shell through GIO, Qt's dialogs, the system tray and the facts about the machine.
+// Every Multimedia call goes to the media engine the platform is built with. The drives and the desktop's programs
+// are looked at on jobs of their own, started with the platform, so no question waits on a drive or another
+// process; the jobs end before the platform does.
 
 #include "platform/Platform.h"
 #include "platform/cd_drives.h"

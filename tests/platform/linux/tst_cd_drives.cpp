@@ -82,72 +82,56 @@ private slots:
         qputenv("XDG_DATA_HOME", saved);
     }
 
-    void imagesNeedTheirBin_data()
-    {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("pair") << QStringList{u"a.cue"_s, u"a.bin"_s} << u"D:=a.cue"_s;
-        QTest::newRow("cue alone") << QStringList{u"a.cue"_s} << QString();
-        QTest::newRow("bin of another name") << QStringList{u"a.cue"_s, u"b.bin"_s} << QString();
-        QTest::newRow("a folder is no bin") << QStringList{u"a.cue"_s, u"a.bin/"_s} << QString();
-        QTest::newRow("upper-case extensions") << QStringList{u"a.CUE"_s, u"a.BIN"_s} << QString();
-        QTest::newRow("dots in the name")
-            << QStringList{u"my.disc.cue"_s, u"my.disc.bin"_s, u"my.cue"_s} << u"D:=my.disc.cue"_s;
-        QTest::newRow("first letters in name order, case folded")
-            << QStringList{u"b.cue"_s, u"b.bin"_s, u"C.cue"_s, u"C.bin"_s, u"a.cue"_s, u"a.bin"_s,
-                           u"10.cue"_s, u"10.bin"_s, u"09.cue"_s, u"09.bin"_s}
-            << u"D:=09.cue E:=10.cue F:=a.cue G:=b.cue H:=C.cue"_s;
-    }
-
-    void imagesNeedTheirBin()
-    {
-        QFETCH(QStringList, files);
-        QFETCH(QString, expected);
-        for (const QString& name : files)
-            touch(name);
-        CdDriveTable drives = table();
-        QString error;
-        QVERIFY2(drives.rescan(error), qPrintable(error));
-        QCOMPARE(describe(drives.drives()), expected);
-    }
-
-    // A letter keeps naming the drive it was given to, in this run and the next; a drive that is gone leaves its
-    // letter unused.
-    void lettersStay_data()
+    // Which files make a drive, and which letters the drives keep across scans and runs: a letter keeps naming
+    // the drive it was given to; a drive that is gone leaves its letter unused.
+    void drivesAndLetters_data()
     {
         QTest::addColumn<QString>("remembered");  // the letters file before: "D=<identity> ..."; images by file name
         QTest::addColumn<QStringList>("devices");  // "<node>=<identity>"
-        QTest::addColumn<QStringList>("images");   // base names
+        QTest::addColumn<QStringList>("files");    // in the discs folder; a name ending in "/" is a folder
         QTest::addColumn<QString>("expected");     // the drives found
         QTest::addColumn<QString>("rememberedAfter");
 
         const QString dvd = u"/dev/disk/by-id/ata-DVD_1"_s;
         const QString usb = u"/dev/disk/by-id/usb-CD_2"_s;
-        QTest::newRow("first run")
-            << QString() << QStringList{u"/dev/sr0="_s + dvd} << QStringList{u"b"_s, u"a"_s}
-            << u"D:=/dev/sr0 E:=a.cue F:=b.cue"_s << u"D=%1 E=a.cue F=b.cue"_s.arg(dvd);
+        const QStringList none;
+        const auto images = [](const QStringList& bases) {
+            QStringList files;
+            for (const QString& base : bases)
+                files << base + u".cue"_s << base + u".bin"_s;
+            return files;
+        };
+        QTest::newRow("a cue alone") << QString() << none << QStringList{u"a.cue"_s} << QString() << QString();
+        QTest::newRow("a bin of another name") << QString() << none << QStringList{u"a.cue"_s, u"b.bin"_s} << QString() << QString();
+        QTest::newRow("a folder is no bin") << QString() << none << QStringList{u"a.cue"_s, u"a.bin/"_s} << QString() << QString();
+        QTest::newRow("upper-case extensions") << QString() << none << QStringList{u"a.CUE"_s, u"a.BIN"_s} << QString() << QString();
+        QTest::newRow("dots in the name")
+            << QString() << none << QStringList{u"my.disc.cue"_s, u"my.disc.bin"_s, u"my.cue"_s} << u"D:=my.disc.cue"_s
+            << u"D=my.disc.cue"_s;
+        QTest::newRow("first run: devices, then images in name order, case folded")
+            << QString() << QStringList{u"/dev/sr0="_s + dvd} << images({u"b"_s, u"C"_s, u"a"_s, u"10"_s, u"09"_s})
+            << u"D:=/dev/sr0 E:=09.cue F:=10.cue G:=a.cue H:=b.cue I:=C.cue"_s
+            << u"D=%1 E=09.cue F=10.cue G=a.cue H=b.cue I=C.cue"_s.arg(dvd);
         QTest::newRow("an image that sorts first is added")
-            << u"D=%1 E=b.cue"_s.arg(dvd) << QStringList{u"/dev/sr0="_s + dvd} << QStringList{u"a"_s, u"b"_s}
+            << u"D=%1 E=b.cue"_s.arg(dvd) << QStringList{u"/dev/sr0="_s + dvd} << images({u"a"_s, u"b"_s})
             << u"D:=/dev/sr0 E:=b.cue F:=a.cue"_s << u"D=%1 E=b.cue F=a.cue"_s.arg(dvd);
         QTest::newRow("a drive plugged in before the known one")
-            << u"D=%1"_s.arg(dvd) << QStringList{u"/dev/sr0="_s + usb, u"/dev/sr1="_s + dvd} << QStringList{}
+            << u"D=%1"_s.arg(dvd) << QStringList{u"/dev/sr0="_s + usb, u"/dev/sr1="_s + dvd} << none
             << u"D:=/dev/sr1 E:=/dev/sr0"_s << u"D=%1 E=%2"_s.arg(dvd, usb);
         QTest::newRow("a drive removed")
-            << u"D=%1 E=%2 F=x.cue"_s.arg(dvd, usb) << QStringList{u"/dev/sr0="_s + usb} << QStringList{u"x"_s}
+            << u"D=%1 E=%2 F=x.cue"_s.arg(dvd, usb) << QStringList{u"/dev/sr0="_s + usb} << images({u"x"_s})
             << u"E:=/dev/sr0 F:=x.cue"_s << u"D=%1 E=%2 F=x.cue"_s.arg(dvd, usb);
         QTest::newRow("a remembered image is gone")
-            << u"D=gone.cue"_s << QStringList{} << QStringList{u"new"_s} << u"E:=new.cue"_s
-            << u"D=gone.cue E=new.cue"_s;
+            << u"D=gone.cue"_s << none << images({u"new"_s}) << u"E:=new.cue"_s << u"D=gone.cue E=new.cue"_s;
         QTest::newRow("letters out of range are ignored")
-            << u"A=a.cue Q=q.cue"_s << QStringList{} << QStringList{u"a"_s, u"q"_s} << u"D:=a.cue Q:=q.cue"_s
-            << u"D=a.cue Q=q.cue"_s;
+            << u"A=a.cue Q=q.cue"_s << none << images({u"a"_s, u"q"_s}) << u"D:=a.cue Q:=q.cue"_s << u"D=a.cue Q=q.cue"_s;
     }
 
-    void lettersStay()
+    void drivesAndLetters()
     {
         QFETCH(QString, remembered);
         QFETCH(QStringList, devices);
-        QFETCH(QStringList, images);
+        QFETCH(QStringList, files);
         QFETCH(QString, expected);
         QFETCH(QString, rememberedAfter);
         if (!remembered.isEmpty()) {
@@ -160,8 +144,8 @@ private slots:
         }
         for (const QString& device : devices)
             devices_.push_back({device.section(u'=', 0, 0), device.section(u'=', 1)});
-        for (const QString& image : images)
-            addImage(image);
+        for (const QString& name : files)
+            touch(name);
 
         CdDriveTable drives = table();
         QString error;
