@@ -1,17 +1,14 @@
 #include "platform/atomic_file.h"
 
+#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStorageInfo>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
 
-#include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -42,23 +39,18 @@ QString writeFailure(const QString& file, const QString& systemReason, qint64 by
     return u"%1 could not be written: %2."_s.arg(native(file), systemReason);
 }
 
-// Gives the new file (open as `fd`) a modification time at least a millisecond after that of the file at `path`
-// it replaces. QSettings takes a file whose size and time (to the millisecond) are unchanged for the one it has
-// read before, so two versions written within one millisecond would otherwise look the same to it.
-bool stampAfter(int fd, const QString& path)
+// Gives the new file a modification time at least a millisecond after that of the file at `path` it replaces.
+// QSettings takes a file whose size and time (to the millisecond) are unchanged for the one it has read before, so
+// two versions written within one millisecond would otherwise look the same to it.
+bool stampAfter(QSaveFile& out, const QString& path)
 {
-    struct stat old {};
-    if (::stat(QFile::encodeName(path).constData(), &old) != 0)
+    const QFileInfo old(path);
+    if (!old.exists())
         return true;
-    timespec now {};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    const auto ms = [](const timespec& t) { return int64_t(t.tv_sec) * 1000 + t.tv_nsec / 1'000'000; };
-    const int64_t oldMs = ms(old.st_mtim);
-    if (ms(now) > oldMs)
+    const qint64 oldMs = old.lastModified().toMSecsSinceEpoch();
+    if (QDateTime::currentMSecsSinceEpoch() > oldMs)
         return true;
-    const timespec later{time_t((oldMs + 1) / 1000), long((oldMs + 1) % 1000) * 1'000'000};
-    const timespec times[2] = {later, later};
-    return ::futimens(fd, times) == 0;
+    return out.setFileTime(QDateTime::fromMSecsSinceEpoch(oldMs + 1), QFileDevice::FileModificationTime);
 }
 
 }  // namespace
@@ -111,8 +103,8 @@ bool writeFileAtomically(const QString& path, const QByteArray& contents, QStrin
     QString reason;
     if (out.write(contents) != contents.size() || !out.flush()) {
         reason = out.errorString();
-    } else if (!stampAfter(out.handle(), path)) {
-        reason = QString::fromLocal8Bit(std::strerror(errno));
+    } else if (!stampAfter(out, path)) {
+        reason = out.errorString();
     } else if (::fdatasync(out.handle()) != 0 && errno != EINVAL) {
         // Some file systems report a lack of space or a failed write only when the data goes to the disk.
         reason = QString::fromLocal8Bit(std::strerror(errno));

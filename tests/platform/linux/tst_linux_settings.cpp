@@ -5,6 +5,7 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "tests/platform/linux/StubMedia.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -190,6 +191,18 @@ private slots:
         QCOMPARE(reader->getSetting(u"Alarm"_s, u"Foreign"_s, u"?"_s), u"1"_s);
         QCOMPARE(reader->getSetting(u"Alarm"_s, u"SnoozeTime"_s, u"?"_s), u"9"_s);
         QCOMPARE(reader->getSetting(u"Alarm"_s, u"TimerTime"_s, u"?"_s), u"3"_s);
+
+        // Each version is dated after the one it replaces, even one from a clock that ran ahead: QSettings knows
+        // a file's versions apart by their size and time.
+        const QDateTime ahead = QDateTime::currentDateTime().addSecs(3600);
+        {
+            QFile file(storeFile());
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(ahead, QFileDevice::FileModificationTime));
+        }
+        platform->saveSetting(u"Alarm"_s, u"TimerTime"_s, u"4"_s);
+        QVERIFY2(platform->commitSettings(error), qPrintable(error));
+        QVERIFY(QFileInfo(storeFile()).lastModified() > ahead);
+        QCOMPARE(makePlatform()->getSetting(u"Alarm"_s, u"TimerTime"_s, u"?"_s), u"4"_s);
     }
 
     void commitFailsWhereAFileBlocksTheFolder_data()
