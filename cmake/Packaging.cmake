@@ -23,9 +23,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 # The libraries come from the binaries (dpkg-shlibdeps, package dpkg-dev); what the program starts or loads by
-# name is listed here: the General MIDI sound font, xdg-utils (xdg-open, xdg-mime: documents, web pages, the CD
-# player), Qt's platform plugins, which libqt6gui6 only recommends but without which no window opens, and Qt's
+# name is listed here: the General MIDI sound font, the shared MIME database through which GIO finds the
+# desktop's programs for documents, web pages and audio CDs, Qt's platform plugins, which libqt6gui6 only recommends but without which no window opens, and Qt's
 # SVG plugins (libqt6svg6), which draw every picture of the window and which no symbol of the program names.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fluid-soundfont-gm, xdg-utils, qt6-qpa-plugins, libqt6svg6")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fluid-soundfont-gm, shared-mime-info, qt6-qpa-plugins, libqt6svg6")
 include(CPack)

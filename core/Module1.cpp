@@ -92,6 +92,15 @@ void Module1::Main()
         f.cmdOnOff_Click();
     if (AppSettings.StartMinimized != 1)
         f.FocusMessage();
+
+    // What went wrong while the settings were read is said once start-up is through, so that arming the alarm
+    // at start-up does not wipe it.
+    const QString storeNotice = platform.takeLoadNotice();
+    if (!storeNotice.isEmpty())
+        startNotices_.prepend(storeNotice);
+    if (!startNotices_.isEmpty())
+        GiveNotice(startNotices_.join(QLatin1Char(' ')));
+    startNotices_.clear();
 }
 
 void Module1::LoadSettings()
@@ -154,7 +163,7 @@ void Module1::LoadSettings()
     const QTime meant = ReadAlarmTime(alarmTime);
     f.SetAlarmTimeText(meant.isValid() ? TimeText(meant) : QStringLiteral("7:45:00 AM"));
     if (!meant.isValid()) {
-        GiveNotice(QStringLiteral("Dawnbell could not read the alarm time \"") + alarmTime +
+        startNotices_ << (QStringLiteral("Dawnbell could not read the alarm time \"") + alarmTime +
                    QStringLiteral("\" in its settings, so the alarm is set for 7:45:00 AM."));
     }
     s.AllowSnooze = whole(SectionAlarm, "AllowSnooze", int16_t{0});

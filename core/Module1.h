@@ -181,6 +181,7 @@ private:
     void LoadSettings();
     // Writes every setting; false with the reason in `error` when the store could not be written.
     bool WriteSettings(QString& error);
+    QStringList startNotices_;  // what start-up has to say, said once it is through
     void LoadAlarmType(const QString& stored);
     QString AlarmTypeText() const;
     void SetAllVolumes(uint32_t volume);

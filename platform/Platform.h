@@ -42,7 +42,7 @@ public:
     virtual void beep() = 0;
 };
 
-// Drive letters. CD-ROM drives and disc images are "D:", "E:", ... (see cd_drives.h).
+// Drive letters. CD-ROM drives and disc images are "D:", "E:", ..., each keeping its letter (see cd_drives.h).
 inline constexpr int DRIVE_NO_ROOT_DIR = 1;
 inline constexpr int DRIVE_CDROM = 5;
 class Drives {
@@ -54,6 +54,11 @@ public:
     // What stands behind a CD drive name: the device ("/dev/sr0") or the disc image's .cue file; empty when
     // the name is no CD drive.
     virtual QString cdDevicePath(const QString& root) = 0;
+    // Looks at the CD-ROM drives and disc images anew (they come and go). Both questions above answer from the
+    // last scan, without touching a drive; the platform scans once at start-up and then only when asked here.
+    // Returns when the scan is done, or after at most 2 seconds when a drive does not answer (the questions then
+    // get its result once it arrives). A drive keeps its letter across rescans and runs.
+    virtual void rescanDrives() = 0;
 };
 
 // The per-user settings store of application "Dawnbell": sections of keys, every value a text.
@@ -67,6 +72,10 @@ public:
     // Writes every staged value at once, atomically: afterwards the store holds either all of them or the state
     // before. Returns false with a reason in `error` when it could not be written.
     virtual bool commitSettings(QString& error) = 0;
+    // What went wrong when the store was read at start-up, in full sentences for the user (a file that could not
+    // be parsed, and the name it is kept under before the first commit replaces it; a file that cannot be read
+    // at all). Returns the text once; later calls, and a store read without trouble, give an empty text.
+    virtual QString takeLoadNotice() = 0;
 };
 
 // The desktop shell.

@@ -1,30 +1,28 @@
 #include "platform/cd_drives.h"
 
+#include "platform/atomic_file.h"
+#include "platform/ini_file.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QtGlobal>
 
 #include <cdio/cdio.h>
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
+#include <utility>
 
 namespace {
 
 // Letters "D:" to "Z:" are handed out; "A:" to "C:" never name a CD drive.
-constexpr char firstLetter = 'D';
-constexpr char lastLetter = 'Z';
+constexpr char16_t firstLetter = u'D';
+constexpr char16_t lastLetter = u'Z';
 
-// How long a scan waits for the drives to answer. Opening a drive node without blocking normally takes
-// microseconds; a drive stuck in error recovery can hold the kernel for much longer, and the program must
-// not freeze at start-up or on a rescan because of it.
-constexpr std::chrono::milliseconds probeDeadline{1500};
+const QString lettersSection = QStringLiteral("Letters");
 
 using DeviceList = std::unique_ptr<char*, decltype(&cdio_free_device_list)>;
 
@@ -55,61 +53,12 @@ QStringList readDeviceNodes()
     return nodes;
 }
 
-// One scan running on its own thread; the caller waits for it at most probeDeadline.
-struct Probe {
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    QStringList nodes;
-};
-
-std::mutex probeMutex;
-std::shared_ptr<Probe> pendingProbe;  // a scan that missed its deadline and has not returned yet
-QStringList lastKnownNodes;           // the result of the last scan that finished in time
-
-QStringList probeDeviceNodes()
-{
-    const std::lock_guard guard(probeMutex);
-    if (pendingProbe) {
-        const std::lock_guard pendingGuard(pendingProbe->mutex);
-        if (!pendingProbe->done)
-            return lastKnownNodes;  // still stuck: do not pile up more threads behind it
-        lastKnownNodes = pendingProbe->nodes;
-        pendingProbe.reset();
-    }
-
-    auto probe = std::make_shared<Probe>();
-    try {
-        std::thread([probe] {
-            QStringList nodes = readDeviceNodes();
-            const std::lock_guard probeGuard(probe->mutex);
-            probe->nodes = std::move(nodes);
-            probe->done = true;
-            probe->finished.notify_all();
-        }).detach();
-    } catch (const std::system_error& error) {
-        qWarning("Dawnbell: could not start the CD-ROM drive scan (%s); using the drives found before.",
-                 error.what());
-        return lastKnownNodes;
-    }
-
-    std::unique_lock lock(probe->mutex);
-    if (!probe->finished.wait_for(lock, probeDeadline, [&] { return probe->done; })) {
-        qWarning("Dawnbell: the CD-ROM drives did not answer within %lld ms; using the drives found before.",
-                 static_cast<long long>(probeDeadline.count()));
-        pendingProbe = probe;
-        return lastKnownNodes;
-    }
-    lastKnownNodes = probe->nodes;
-    return lastKnownNodes;
-}
-
 // The disc images of the discs folder: every "<name>.cue" with a "<name>.bin" beside it. Names are compared
 // without regard to case first, so "alpha" comes before "Beta"; names that differ only in case keep a fixed
 // order by their exact text.
-QStringList discImages()
+QStringList discImages(const QString& discs)
 {
-    const QDir folder(discsFolder());
+    const QDir folder(discs);
     const QStringList cueNames = folder.entryList({QStringLiteral("*.cue")},
                                                   QDir::Files | QDir::Readable | QDir::CaseSensitive);
     QStringList images;
@@ -125,7 +74,146 @@ QStringList discImages()
     return images;
 }
 
+// The stable name of each device in /dev/disk/by-id (by the device it leads to): it stays when the kernel numbers
+// the drives differently ("/dev/sr1" after a USB drive was plugged in first). Of several names the first in name
+// order is taken, so the choice is the same every time.
+std::map<QString, QString> namesById()
+{
+    std::map<QString, QString> names;  // device path -> by-id path
+    QStringList links = QDir(QStringLiteral("/dev/disk/by-id")).entryList(QDir::System | QDir::Files, QDir::Name);
+    for (const QString& link : links) {
+        const QString path = QStringLiteral("/dev/disk/by-id/") + link;
+        const QString device = QFileInfo(path).canonicalFilePath();
+        if (!device.isEmpty())
+            names.try_emplace(device, path);
+    }
+    return names;
+}
+
+QString letterName(QChar letter)
+{
+    return QString(letter) + QLatin1Char(':');
+}
+
 }  // namespace
+
+std::vector<CdDevice> systemCdDevices()
+{
+    std::vector<CdDevice> devices;
+    const QStringList nodes = readDeviceNodes();
+    if (nodes.isEmpty())
+        return devices;
+    const std::map<QString, QString> byId = namesById();
+    for (const QString& node : nodes) {
+        QString device = QFileInfo(node).canonicalFilePath();
+        if (device.isEmpty())
+            device = node;
+        const auto stable = byId.find(device);
+        devices.push_back({node, stable != byId.end() ? stable->second : device});
+    }
+    return devices;
+}
+
+QString driveLettersFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Dawnbell/drives.conf");
+}
+
+CdDriveTable::CdDriveTable(QString lettersFile, QString discs, DeviceLister devices)
+    : lettersFile_(std::move(lettersFile)), discs_(std::move(discs)), devices_(std::move(devices))
+{
+}
+
+bool CdDriveTable::readLetters()
+{
+    const QSettings file(lettersFile_, QSettings::IniFormat);
+    const IniSections sections = readIniTexts(file);
+    const auto letters = sections.find(lettersSection);
+    if (letters == sections.end())
+        return false;
+    for (const auto& [key, identity] : letters->second) {
+        const QChar letter = key.size() == 1 ? key.at(0).toUpper() : QChar();
+        if (letter >= QChar(firstLetter) && letter <= QChar(lastLetter) && !identity.isEmpty())
+            letters_[letter] = identity;
+    }
+    return true;
+}
+
+QChar CdDriveTable::freeLetter() const
+{
+    for (char16_t letter = firstLetter; letter <= lastLetter; ++letter) {
+        if (letters_.count(QChar(letter)) == 0)
+            return QChar(letter);
+    }
+    // All are taken: the letter of a disc image whose file is gone is given again. A device is never forgotten, as
+    // it may only be unplugged.
+    for (const auto& [letter, identity] : letters_) {
+        if (identity.endsWith(QStringLiteral(".cue")) && identity.startsWith(QLatin1Char('/')) &&
+            !QFileInfo::exists(identity))
+            return letter;
+    }
+    return {};
+}
+
+bool CdDriveTable::rescan(QString& error)
+{
+    error.clear();
+    struct Present {
+        QString identity;
+        QString source;
+        bool isImage;
+    };
+    std::vector<Present> present;
+    for (const CdDevice& device : devices_())
+        present.push_back({device.identity, device.node, false});
+    for (const QString& image : discImages(discs_))
+        present.push_back({image, image, true});
+
+    readLetters();
+    std::map<QString, QChar> letterOf;  // identity -> letter
+    for (const auto& [letter, identity] : letters_)
+        letterOf[identity] = letter;
+
+    bool given = false;
+    drives_.clear();
+    for (const Present& drive : present) {
+        auto known = letterOf.find(drive.identity);
+        if (known == letterOf.end()) {
+            const QChar letter = freeLetter();
+            if (letter.isNull()) {
+                qWarning("Dawnbell: the drive letters D: to Z: are all taken; %s gets none.",
+                         qUtf8Printable(drive.identity));
+                continue;
+            }
+            letterOf.erase(letters_[letter]);
+            letters_[letter] = drive.identity;
+            known = letterOf.insert_or_assign(drive.identity, letter).first;
+            given = true;
+        }
+        drives_.push_back({letterName(known->second), drive.source, drive.isImage});
+    }
+    std::sort(drives_.begin(), drives_.end(), [](const CdDrive& a, const CdDrive& b) { return a.name < b.name; });
+
+    if (!given)
+        return true;
+    IniSections sections;
+    for (const auto& [letter, identity] : letters_)
+        sections[lettersSection][QString(letter)] = identity;
+    if (writeFileAtomically(lettersFile_, formatIni(sections), error))
+        return true;
+    error = QStringLiteral("The drive letters could not be remembered: %1").arg(error);
+    return false;
+}
+
+std::vector<CdDrive> listCdDrives()
+{
+    CdDriveTable table;
+    QString error;
+    if (!table.rescan(error))
+        qWarning("Dawnbell: %s", qUtf8Printable(error));
+    return table.drives();
+}
 
 QString discsFolder()
 {
@@ -134,33 +222,6 @@ QString discsFolder()
     if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
         dataHome = QDir::homePath() + QStringLiteral("/.local/share");
     return QDir::cleanPath(dataHome + QStringLiteral("/Dawnbell/discs"));
-}
-
-std::vector<CdDrive> listCdDrives()
-{
-    std::vector<CdDrive> drives;
-    char letter = firstLetter;
-    const auto add = [&](const QString& source, bool isImage) {
-        if (letter > lastLetter)
-            return false;
-        drives.push_back(CdDrive{QString(QLatin1Char(letter)) + QLatin1Char(':'), source, isImage});
-        ++letter;
-        return true;
-    };
-    const QStringList nodes = probeDeviceNodes();
-    for (const QString& node : nodes) {
-        if (!add(node, false))
-            break;
-    }
-    const QStringList images = discImages();
-    for (const QString& image : images) {
-        if (!add(image, true)) {
-            qWarning("Dawnbell: only the drive letters D: to Z: exist; the disc image %s and those after it get none.",
-                     qUtf8Printable(image));
-            break;
-        }
-    }
-    return drives;
 }
 
 const CdDrive* findCdDrive(const std::vector<CdDrive>& drives, const QString& name)

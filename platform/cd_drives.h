@@ -1,10 +1,16 @@
 #pragma once
-// The drive letters of CD drives: the CD-ROM devices in the order libcdio lists them become "D:", "E:", ...;
-// after them each disc image of the discs folder (a "*.cue" with the "*.bin" of the same base name) is one more
-// drive that always holds its disc, in name order. Every other letter is no CD drive.
+// The drive letters of CD drives. Each CD-ROM device and each disc image of the discs folder (a "*.cue" with the
+// "*.bin" of the same base name, a drive that always holds its disc) is a drive. A letter, once given, keeps
+// naming the same device (by its stable identity, the /dev/disk/by-id name) or the same image file across runs:
+// the letters given are remembered in a small file of their own beside the settings. A new drive takes the next
+// free letter from "D:". A remembered drive that is not there has no drive now; its letter is not given to
+// another, except that once all of "D:" to "Z:" are taken, the letter of an image whose file is gone is given
+// again. Every other letter is no CD drive.
 
 #include <QString>
 
+#include <functional>
+#include <map>
 #include <vector>
 
 struct CdDrive {
@@ -13,11 +19,52 @@ struct CdDrive {
     bool isImage = false;
 };
 
+// A CD-ROM device as the system lists it.
+struct CdDevice {
+    QString node;      // what libcdio opens: "/dev/sr0"
+    QString identity;  // what names it across runs: "/dev/disk/by-id/ata-…", else the device's own path
+};
+
+// The CD-ROM devices present, in the order libcdio lists them (a drive without a disc is listed as well).
+std::vector<CdDevice> systemCdDevices();
+
 // $XDG_DATA_HOME/Dawnbell/discs (default ~/.local/share/Dawnbell/discs), without a trailing separator.
 QString discsFolder();
 
-// The present table, read anew at every call (drives and images can come and go).
-std::vector<CdDrive> listCdDrives();
+// $XDG_CONFIG_HOME/Dawnbell/drives.conf (default ~/.config/Dawnbell/drives.conf): the letters given.
+QString driveLettersFile();
+
+// The drive table. It looks at the machine only when asked to rescan and answers from memory otherwise. Not
+// thread-safe: one thread at a time uses a table.
+class CdDriveTable {
+public:
+    using DeviceLister = std::function<std::vector<CdDevice>()>;
+    explicit CdDriveTable(QString lettersFile = driveLettersFile(), QString discs = discsFolder(),
+                          DeviceLister devices = systemCdDevices);
+
+    // Looks at the devices and disc images present. The letters remembered in the letters file are read again
+    // (another table may have given some); each drive without a letter gets the next free one, and the file is
+    // written at once. False, with a full sentence in `error`, when it could not be written: the letters hold
+    // for this run all the same.
+    bool rescan(QString& error);
+
+    // The drives present at the last rescan, in letter order.
+    const std::vector<CdDrive>& drives() const { return drives_; }
+
+private:
+    bool readLetters();
+    QChar freeLetter() const;
+
+    QString lettersFile_;
+    QString discs_;
+    DeviceLister devices_;
+    std::map<QChar, QString> letters_;  // letter -> identity of the device, or full path of the image's .cue
+    std::vector<CdDrive> drives_;
+};
 
 // The drive named by `name` ("D:", case-insensitive, a trailing separator allowed), or nullptr.
 const CdDrive* findCdDrive(const std::vector<CdDrive>& drives, const QString& name);
+
+// The drives present now, by a table of the standard places scanned once for this call: for a caller that has no
+// table of its own. It waits for the devices to answer.
+std::vector<CdDrive> listCdDrives();

@@ -94,7 +94,7 @@ else
   echo "$deb ($(stat -c %s "$deb") bytes)"
   dpkg-deb -f "$deb" Package Version Architecture Installed-Size Depends
   depends=$(dpkg-deb -f "$deb" Depends)
-  for needed in fluid-soundfont-gm xdg-utils qt6-qpa-plugins libqt6svg6 libqt6widgets6 libcdio; do
+  for needed in fluid-soundfont-gm shared-mime-info qt6-qpa-plugins libqt6svg6 libqt6widgets6 libcdio; do
     grep -q "$needed" <<<"$depends" || fail "the package does not depend on $needed"
   done
   contents=$(dpkg-deb -c "$deb")

@@ -7,9 +7,9 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-  libcdio-dev libcdio-paranoia-dev libsndfile1-dev libfluidsynth-dev libsdl2-dev
+  libcdio-dev libcdio-paranoia-dev libsndfile1-dev libfluidsynth-dev libsdl2-dev libglib2.0-dev
   # run: the General MIDI sound font, SVG icons, the desktop's default applications
-  libqt6svg6 fluid-soundfont-gm xdg-utils shared-mime-info
+  libqt6svg6 fluid-soundfont-gm shared-mime-info
   # tests and benchmarks: an X server for the figures of the program on a real display
   xvfb xauth
   # the check of the installed program and its Debian package

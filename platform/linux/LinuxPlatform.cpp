@@ -1,8 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
-#include "platform/cd_drives.h"
+#include "platform/linux/LinuxSettings.h"
 #include "platform/linux/NotifyIconHost.h"
-#include "platform/linux/xdg.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -11,7 +10,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QSettings>
 #include <QWidget>
 
 namespace {
@@ -19,16 +17,19 @@ namespace {
 // The error every MCI command gets when the platform was built without a media engine.
 constexpr uint32_t noMediaEngine = 0xFFFF;
 
+// How long a drive question waits for a scan that is under way. Listing the drives normally takes milliseconds;
+// a drive stuck in error recovery can hold the kernel much longer, and the program must not freeze for it.
+constexpr std::chrono::seconds driveScanWait{2};
+
 }  // namespace
 
 LinuxPlatform::LinuxPlatform(std::unique_ptr<Multimedia> media)
     : media_(std::move(media))
 {
     Q_ASSERT_X(media_ != nullptr, "LinuxPlatform", "built without a media engine");
-    // The native per-user location of organisation and application "Dawnbell".
-    settingsFile_ = QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Dawnbell"),
-                              QStringLiteral("Dawnbell"))
-                        .fileName();
+    settings_ = std::make_unique<LinuxSettings>(LinuxSettings::standardFile());
+    startDriveScan();
+    startDesktopLookup();
 }
 
 LinuxPlatform::~LinuxPlatform() = default;
@@ -77,16 +78,70 @@ void LinuxPlatform::beep()
 
 // ---- Drives --------------------------------------------------------------------------------------------------
 
+void LinuxPlatform::startDriveScan()
+{
+    const bool started = driveScan_.start([this] {
+        QString error;
+        if (!driveTable_.rescan(error))
+            qWarning("Dawnbell: %s", qUtf8Printable(error));
+        const std::lock_guard lock(drivesMutex_);
+        drives_ = driveTable_.drives();
+    });
+    // While a scan is stuck, no other starts behind it: its result is the freshest there will be.
+    if (started)
+        driveScanDeadline_ = std::chrono::steady_clock::now() + driveScanWait;
+}
+
+std::vector<CdDrive> LinuxPlatform::knownDrives()
+{
+    driveScan_.waitUntil(driveScanDeadline_);
+    const std::lock_guard lock(drivesMutex_);
+    return drives_;
+}
+
+void LinuxPlatform::rescanDrives()
+{
+    startDriveScan();
+    driveScan_.waitUntil(driveScanDeadline_);
+}
+
 int LinuxPlatform::getDriveType(const QString& root)
 {
-    return findCdDrive(listCdDrives(), root) ? DRIVE_CDROM : DRIVE_NO_ROOT_DIR;
+    return findCdDrive(knownDrives(), root) ? DRIVE_CDROM : DRIVE_NO_ROOT_DIR;
 }
 
 QString LinuxPlatform::cdDevicePath(const QString& root)
 {
-    const std::vector<CdDrive> drives = listCdDrives();
+    const std::vector<CdDrive> drives = knownDrives();
     const CdDrive* drive = findCdDrive(drives, root);
     return drive ? drive->source : QString();
+}
+
+// ---- SettingsStore -------------------------------------------------------------------------------------------
+
+QString LinuxPlatform::getSetting(const QString& section, const QString& key, const QString& fallback)
+{
+    return settings_->get(section, key, fallback);
+}
+
+void LinuxPlatform::saveSetting(const QString& section, const QString& key, const QString& value)
+{
+    settings_->stage(section, key, value);
+}
+
+bool LinuxPlatform::commitSettings(QString& error)
+{
+    return settings_->commit(error);
+}
+
+QString LinuxPlatform::takeLoadNotice()
+{
+    return settings_->takeLoadNotice();
+}
+
+QString LinuxPlatform::settingsFile() const
+{
+    return settings_->file();
 }
 
 // ---- SystemInfo ----------------------------------------------------------------------------------------------
@@ -138,14 +193,6 @@ int LinuxPlatform::getDeviceCaps(QWidget* window, int index)
     default:
         return 0;
     }
-}
-
-QString LinuxPlatform::cdPlayerPath()
-{
-    const QString desktopId = xdg::defaultApplication(QStringLiteral("x-content/audio-cdda"));
-    if (desktopId.isEmpty())
-        return {};
-    return xdg::programOfDesktopEntry(xdg::findDesktopEntry(desktopId));
 }
 
 bool LinuxPlatform::canOpenForReading(const QString& path)

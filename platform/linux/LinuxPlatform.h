@@ -1,16 +1,22 @@
 #pragma once
-// The platform services on a Linux desktop: the settings store over QSettings, the drive table of
-// cd_drives.h, the desktop shell through xdg-utils, Qt's dialogs, the system tray and the facts about the
-// machine. Every Multimedia call goes to the media engine the platform is built with.
+// The platform services on a Linux desktop: the settings store of LinuxSettings.h, the drive table of
+// cd_drives.h, the desktop shell through GIO, Qt's dialogs, the system tray and the facts about the machine.
+// Every Multimedia call goes to the media engine the platform is built with. The drives and the desktop's programs
+// are looked at on jobs of their own, started with the platform, so no question waits on a drive or another
+// process; the jobs end before the platform does.
 
 #include "platform/Platform.h"
+#include "platform/cd_drives.h"
+#include "platform/linux/BackgroundJob.h"
 
 #include <QString>
 
-#include <map>
+#include <chrono>
 #include <memory>
-#include <utility>
+#include <mutex>
+#include <vector>
 
+class LinuxSettings;
 class NotifyIconHost;
 class QSystemTrayIcon;
 
@@ -34,13 +40,15 @@ public:
     // Drives
     int getDriveType(const QString& root) override;
     QString cdDevicePath(const QString& root) override;
+    void rescanDrives() override;
 
     // SettingsStore
     QString getSetting(const QString& section, const QString& key, const QString& fallback) override;
     void saveSetting(const QString& section, const QString& key, const QString& value) override;
     bool commitSettings(QString& error) override;
+    QString takeLoadNotice() override;
     // The file that holds the store: $XDG_CONFIG_HOME/Dawnbell/Dawnbell.conf.
-    QString settingsFile() const { return settingsFile_; }
+    QString settingsFile() const;
 
     // Shell
     int32_t shellOpen(const QString& path, const QString& directory) override;
@@ -72,17 +80,34 @@ public:
     int platformId() override;
     QString platformName() override;
     int getDeviceCaps(QWidget* window, int index) override;
+    // Answers from the lookup started with the platform; asked before it is done, waits for it at most 1 s
+    // from the platform's start and then answers empty (no CD player).
     QString cdPlayerPath() override;
     bool canOpenForReading(const QString& path) override;
     QDateTime now() override;
 
 private:
     NotifyIconHost& notifyHost();
+    void startDriveScan();
+    std::vector<CdDrive> knownDrives();
+    void startDesktopLookup();
 
     std::unique_ptr<Multimedia> media_;
-    QString settingsFile_;
-    std::map<std::pair<QString, QString>, QString> stagedSettings_;  // (section, key) -> value
+    std::unique_ptr<LinuxSettings> settings_;
     QString lastFileFolder_;  // where the user last chose a file
     std::unique_ptr<NotifyIconHost> notifyHost_;
     std::function<void(int)> notifyCallback_;
+
+    // The drive table: scanned on a job of its own, at start-up and on rescanDrives.
+    CdDriveTable driveTable_;  // used by the scanning job only
+    std::mutex drivesMutex_;
+    std::vector<CdDrive> drives_;  // the last scan's result, under drivesMutex_
+    std::chrono::steady_clock::time_point driveScanDeadline_;
+    BackgroundJob driveScan_;  // after the members its job uses: joined before they go
+
+    // The desktop's programs, looked up on a job of their own at start-up.
+    std::mutex desktopMutex_;
+    QString cdPlayer_;  // under desktopMutex_
+    std::chrono::steady_clock::time_point desktopLookupDeadline_;
+    BackgroundJob desktopLookup_;
 };

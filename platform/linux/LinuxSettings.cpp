@@ -1,191 +1,147 @@
-// The per-user settings store: QSettings' native file, $XDG_CONFIG_HOME/Dawnbell/Dawnbell.conf, with the
-// sections [Settings], [Alarm] and [Presets] and every value a text.
-//
-// Values are staged in memory and written together by commitSettings. QSettings lays the file out (so it stays
-// the native format, with its quoting of commas, blanks, backslashes and "@" texts), but it does so in a
-// scratch folder; the finished file then replaces the store through QSaveFile in one rename. Either every
-// staged value reaches the disk or none does, and a failure comes back with the system's reason instead of
-// QSettings' bare "access error".
+#include "platform/linux/LinuxSettings.h"
 
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/atomic_file.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
-#include <QStorageInfo>
-#include <QTemporaryDir>
+#include <QStandardPaths>
 
-#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-QString settingsKey(const QString& section, const QString& key)
+QString native(const QString& path)
 {
-    return section + u'/' + key;
+    return QDir::toNativeSeparators(path);
 }
 
-// A stored value as text. The program writes only texts; a hand-edited file can make QSettings read other
-// things: an unquoted "a, b" comes back as a list, "@ByteArray(...)" as bytes, a broken "@Variant(...)" as
-// nothing at all.
-std::optional<QString> asText(const QVariant& value)
+// The first of "<file>.bad", "<file>.bad.2", "<file>.bad.3", ... that does not exist yet.
+QString freeBadName(const QString& file)
 {
-    switch (value.typeId()) {
-    case QMetaType::QString:
-        return value.toString();
-    case QMetaType::QStringList:
-        return value.toStringList().join(u", "_s);
-    case QMetaType::QByteArray:
-        return QString::fromUtf8(value.toByteArray());
-    default:
-        if (value.isValid() && value.canConvert<QString>())
-            return value.toString();
-        return std::nullopt;
-    }
-}
-
-// Makes sure `folder` exists as a folder; on failure `error` tells why.
-bool ensureFolder(const QString& folder, QString& error)
-{
-    const QFileInfo info(folder);
-    if (info.isDir())
-        return true;
-    if (info.exists()) {
-        error = u"%1 is a file, not a folder."_s.arg(QDir::toNativeSeparators(folder));
-        return false;
-    }
-    // The nearest part of the path that exists decides why the rest cannot be made.
-    QString existing = QFileInfo(folder).absolutePath();
-    while (!QFileInfo::exists(existing) && existing != QDir::rootPath())
-        existing = QFileInfo(existing).absolutePath();
-    const QFileInfo ancestor(existing);
-    if (!ancestor.isDir()) {
-        error = u"%1 is a file, not a folder."_s.arg(QDir::toNativeSeparators(existing));
-        return false;
-    }
-    if (QDir().mkpath(folder))
-        return true;
-    if (!ancestor.isWritable())
-        error = u"The folder %1 is read-only."_s.arg(QDir::toNativeSeparators(existing));
-    else
-        error = u"The folder %1 could not be created."_s.arg(QDir::toNativeSeparators(folder));
-    return false;
-}
-
-// Why writing `file` failed, as far as the file system tells.
-QString writeFailure(const QString& file, const QString& systemReason, qint64 bytesNeeded)
-{
-    const QFileInfo info(file);
-    const QString folder = info.absolutePath();
-    if (info.isDir())
-        return u"%1 is a folder, not a file."_s.arg(QDir::toNativeSeparators(file));
-    if (!QFileInfo(folder).isWritable())
-        return u"The folder %1 is read-only."_s.arg(QDir::toNativeSeparators(folder));
-    if (info.exists() && !info.isWritable())
-        return u"The file %1 is read-only."_s.arg(QDir::toNativeSeparators(file));
-    const QStorageInfo storage(folder);
-    if (storage.isValid() && storage.isReadOnly())
-        return u"The disk holding %1 is read-only."_s.arg(QDir::toNativeSeparators(folder));
-    if (storage.isValid() && storage.bytesAvailable() < bytesNeeded + 4096)
-        return u"The disk holding %1 is full."_s.arg(QDir::toNativeSeparators(folder));
-    return u"%1 could not be written: %2."_s.arg(QDir::toNativeSeparators(file), systemReason);
+    QString name = file + u".bad"_s;
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+        name = file + u".bad."_s + QString::number(n);
+    return name;
 }
 
 }  // namespace
 
-QString LinuxPlatform::getSetting(const QString& section, const QString& key, const QString& fallback)
+LinuxSettings::LinuxSettings(QString file)
+    : file_(std::move(file))
 {
-    const QSettings store(settingsFile_, QSettings::IniFormat);
-    const QString name = settingsKey(section, key);
-    if (store.status() == QSettings::AccessError || !store.contains(name))
-        return fallback;
-    return asText(store.value(name)).value_or(fallback);
+    load();
 }
 
-void LinuxPlatform::saveSetting(const QString& section, const QString& key, const QString& value)
+LinuxSettings::~LinuxSettings() = default;
+
+QString LinuxSettings::standardFile()
 {
-    stagedSettings_[{section, key}] = value;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/Dawnbell/Dawnbell.conf"_s;
 }
 
-bool LinuxPlatform::commitSettings(QString& error)
+LinuxSettings::Stamp LinuxSettings::stampOf(const QString& file)
 {
-    error.clear();
-    if (stagedSettings_.empty())
-        return true;
+    struct stat info {};
+    if (::stat(QFile::encodeName(file).constData(), &info) != 0)
+        return {};
+    return {true, static_cast<uint64_t>(info.st_ino), static_cast<int64_t>(info.st_size),
+            static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
 
-    const QFileInfo target(settingsFile_);
-    if (!ensureFolder(target.absolutePath(), error))
-        return false;
-    if (target.isDir()) {
-        error = u"%1 is a folder, not a file."_s.arg(QDir::toNativeSeparators(settingsFile_));
-        return false;
-    }
+void LinuxSettings::load()
+{
+    stamp_ = stampOf(file_);
+    // A fresh reader each time: QSettings keeps the first error it met for as long as the object lives.
+    reader_ = std::make_unique<QSettings>(file_, QSettings::IniFormat);
+    stored_ = readIniTexts(*reader_);
 
-    // What the store holds now: kept, so that keys this run does not write are not lost.
-    const QSettings current(settingsFile_, QSettings::IniFormat);
-    if (current.status() == QSettings::AccessError) {
-        error = u"The settings file %1 cannot be read, so it was not replaced."_s.arg(
-            QDir::toNativeSeparators(settingsFile_));
-        return false;
-    }
-
-    // Lay the new file out in a scratch folder.
-    const QTemporaryDir scratch;
-    if (!scratch.isValid()) {
-        error = u"No temporary folder for the settings could be made in %1: %2."_s.arg(
-            QDir::toNativeSeparators(QDir::tempPath()), scratch.errorString());
-        return false;
-    }
-    const QString draftFile = scratch.filePath(u"Dawnbell.conf"_s);
-    {
-        QSettings draft(draftFile, QSettings::IniFormat);
-        const QStringList keys = current.allKeys();
-        for (const QString& name : keys)
-            draft.setValue(name, current.value(name));
-        for (const auto& [name, value] : stagedSettings_)
-            draft.setValue(settingsKey(name.first, name.second), value);
-        draft.sync();
-        if (draft.status() != QSettings::NoError) {
-            error = u"The settings could not be prepared in the temporary folder %1."_s.arg(
-                QDir::toNativeSeparators(scratch.path()));
-            return false;
+    unreadable_ = false;
+    if (QFileInfo(file_).isFile()) {
+        QFile probe(file_);
+        if (!probe.open(QIODevice::ReadOnly)) {
+            unreadable_ = true;
+            stored_.clear();
+            loadNotice_ = u"The settings file %1 cannot be read (%2), so Dawnbell has started with its default "
+                          "settings and will not save over it."_s.arg(native(file_), probe.errorString());
+            return;
         }
     }
-    QFile draft(draftFile);
-    if (!draft.open(QIODevice::ReadOnly)) {
-        error = u"The prepared settings could not be read back: %1."_s.arg(draft.errorString());
+    if (reader_->status() == QSettings::FormatError) {
+        // What QSettings could make out of it stays in use; the file itself is kept for the user to look at.
+        keepAs_ = freeBadName(file_);
+        loadNotice_ = u"Some lines of the settings file %1 could not be read, so Dawnbell has used its defaults "
+                      "for them. The file will be kept as %2 when the settings are next saved."_s.arg(
+                          native(file_), native(keepAs_));
+    }
+}
+
+QString LinuxSettings::get(const QString& section, const QString& key, const QString& fallback) const
+{
+    const auto group = stored_.find(section);
+    if (group == stored_.end())
+        return fallback;
+    const auto value = group->second.find(key);
+    return value == group->second.end() ? fallback : value->second;
+}
+
+void LinuxSettings::stage(const QString& section, const QString& key, const QString& value)
+{
+    staged_[{section, key}] = value;
+}
+
+QString LinuxSettings::takeLoadNotice()
+{
+    return std::exchange(loadNotice_, QString());
+}
+
+bool LinuxSettings::keepUnparsableFile(QString& error)
+{
+    if (!QFileInfo(file_).isFile())
+        return true;
+    if (QFileInfo::exists(keepAs_) || QFileInfo(keepAs_).isSymLink())
+        keepAs_ = freeBadName(file_);
+    // A second name for the same file takes no room on the disk; a copy is the way where links are not allowed.
+    if (::link(QFile::encodeName(file_).constData(), QFile::encodeName(keepAs_).constData()) != 0 &&
+        !QFile::copy(file_, keepAs_)) {
+        error = u"The settings file %1 could not be read entirely and could not be kept as %2, so it was not "
+                "replaced."_s.arg(native(file_), native(keepAs_));
         return false;
     }
-    const QByteArray contents = draft.readAll();
+    return true;
+}
 
-    // Replace the store in one step.
-    const qint64 sizeBefore = target.exists() ? target.size() : -1;
-    const QDateTime timeBefore = target.exists() ? target.lastModified() : QDateTime();
-    QSaveFile out(settingsFile_);
-    if (!out.open(QIODevice::WriteOnly)) {
-        error = writeFailure(settingsFile_, out.errorString(), contents.size());
+bool LinuxSettings::commit(QString& error)
+{
+    error.clear();
+    if (staged_.empty())
+        return true;
+
+    // Keys of others, and edits made while Dawnbell ran, are kept: read the file again if it changed.
+    if (unreadable_ || stampOf(file_) != stamp_)
+        load();
+    if (unreadable_) {
+        error = u"The settings file %1 cannot be read, so it was not replaced."_s.arg(native(file_));
         return false;
     }
-    if (out.write(contents) != contents.size() || !out.commit()) {
-        const QString reason = out.errorString();
-        out.cancelWriting();
-        error = writeFailure(settingsFile_, reason, contents.size());
+
+    IniSections next = stored_;
+    for (const auto& [name, value] : staged_)
+        next[name.first][name.second] = value;
+    if (!keepAs_.isEmpty()) {
+        if (!keepUnparsableFile(error))
+            return false;
+        keepAs_.clear();
+    }
+    if (!writeFileAtomically(file_, formatIni(next), error))
         return false;
-    }
 
-    // QSettings re-reads a file it has seen only when its size or time stamp (in milliseconds) changed. Two
-    // commits of the same length within one millisecond would look unchanged, so move the time on.
-    const QFileInfo written(settingsFile_);
-    if (written.size() == sizeBefore && written.lastModified() == timeBefore) {
-        QFile touch(settingsFile_);
-        if (touch.open(QIODevice::ReadOnly))
-            touch.setFileTime(timeBefore.addMSecs(1), QFileDevice::FileModificationTime);
-    }
-
-    stagedSettings_.clear();
+    stored_ = std::move(next);
+    staged_.clear();
+    stamp_ = stampOf(file_);
     return true;
 }

@@ -1,8 +1,9 @@
-// Opening documents and web addresses with the desktop's programs, and starting programs.
+// Opening documents and web addresses with the desktop's programs, starting programs, and the desktop's CD player.
 //
-// xdg-open does the opening, detached, so the program never waits for the document's program. Before that the
-// desktop is asked (xdg-mime, a short query) whether any program is associated at all, because xdg-open itself
-// reports that only after the program would have waited: the old result codes need the answer at once.
+// GIO finds the program the desktop opens a file type or an address scheme with (the user's choice in
+// mimeapps.list, else a program that declares the type) and starts it without waiting for it. No program is
+// started to ask a question: the old result codes need the answer at once, and the interface thread must not wait
+// on another process. What the desktop's programs are is first read at start-up, off the interface thread.
 
 #include "platform/linux/LinuxPlatform.h"
 
@@ -26,44 +27,9 @@ constexpr int32_t SE_ERR_PNF = 3;
 constexpr int32_t SE_ERR_NOASSOC = 31;
 constexpr int32_t openedOk = 42;  // any value above 32 means success
 
-// At most this many MIME types are asked for a program: the file's own type and its nearest ancestors
-// (a C source has no program of its own, but plain text has).
-constexpr int maxTypesAsked = 4;
-
-// True when the desktop answered that no program handles `mimeType` or any of its ancestors; false when one
-// does, or when the desktop could not be asked (xdg-open then gets its chance).
-bool nothingHandles(const QString& mimeType)
-{
-    QStringList types{mimeType};
-    const QMimeType type = QMimeDatabase().mimeTypeForName(mimeType);
-    if (type.isValid()) {
-        for (const QString& ancestor : type.allAncestors()) {
-            if (ancestor != u"application/octet-stream"_s)
-                types.append(ancestor);
-        }
-    }
-    for (qsizetype i = 0; i < types.size() && i < maxTypesAsked; ++i) {
-        const std::optional<QString> program = xdg::queryDefaultApplication(types.at(i));
-        if (!program || !program->isEmpty())
-            return false;
-    }
-    return true;
-}
-
-// The file's MIME type as the desktop sees it; no value when the desktop could not be asked.
-std::optional<QString> mimeTypeOfFile(const QString& path)
-{
-    if (QFileInfo(path).isDir())
-        return u"inode/directory"_s;
-    const std::optional<QString> answer = xdg::mimeQuery({u"query"_s, u"filetype"_s, path});
-    if (!answer)
-        return std::nullopt;
-    // "text/plain; charset=us-ascii" from some desktops: the type is the part before the parameters.
-    const QString type = answer->section(u';', 0, 0).trimmed();
-    if (type.contains(u'/'))
-        return type;
-    return QMimeDatabase().mimeTypeForFile(path).name();
-}
+// How long cdPlayerPath waits for the start-up lookup. Reading the applications folders takes tens of
+// milliseconds; a desktop whose folders do not answer within this time has no CD player for that question.
+constexpr std::chrono::seconds desktopLookupWait{1};
 
 // The folder a started program runs in: the one asked for, else the home folder, else the root.
 QString workingFolder(const QString& directory)
@@ -75,11 +41,6 @@ QString workingFolder(const QString& directory)
     return QDir::rootPath();
 }
 
-bool launchDetached(const QString& program, const QStringList& arguments, const QString& directory)
-{
-    return QProcess::startDetached(program, arguments, workingFolder(directory));
-}
-
 // A web address or another URL with a scheme of its own ("https:", "mailto:"), not a local path.
 bool isUrlWithScheme(const QString& path)
 {
@@ -87,44 +48,83 @@ bool isUrlWithScheme(const QString& path)
     return scheme.match(path).hasMatch();
 }
 
+// Opens a web address with the first program of $BROWSER ("firefox:chromium", "%s" standing for the address) that
+// is installed: a desktop that names no browser of its own may name one there.
+bool startBrowser(const QString& address, const QString& folder)
+{
+    for (const QString& entry : qEnvironmentVariable("BROWSER").split(u':', Qt::SkipEmptyParts)) {
+        QStringList words = QProcess::splitCommand(entry);
+        if (words.isEmpty() || QStandardPaths::findExecutable(words.first()).isEmpty())
+            continue;
+        const QString program = words.takeFirst();
+        if (words.contains(u"%s"_s))
+            words.replaceInStrings(u"%s"_s, address);
+        else
+            words.append(address);
+        if (QProcess::startDetached(program, words, folder))
+            return true;
+    }
+    return false;
+}
+
+int32_t openResult(xdg::Opened opened)
+{
+    return opened == xdg::Opened::Yes ? openedOk : SE_ERR_NOASSOC;
+}
+
 }  // namespace
+
+void LinuxPlatform::startDesktopLookup()
+{
+    desktopLookup_.start([this] {
+        // The first questions load GIO's list of applications and Qt's MIME database; shellOpen then answers
+        // from memory.
+        QMimeDatabase().mimeTypeForName(u"text/plain"_s);
+        const QString player = xdg::programOfDesktopEntry(xdg::defaultApplicationFile(u"x-content/audio-cdda"_s));
+        const std::lock_guard lock(desktopMutex_);
+        cdPlayer_ = player;
+    });
+    desktopLookupDeadline_ = std::chrono::steady_clock::now() + desktopLookupWait;
+}
+
+QString LinuxPlatform::cdPlayerPath()
+{
+    desktopLookup_.waitUntil(desktopLookupDeadline_);
+    const std::lock_guard lock(desktopMutex_);
+    return cdPlayer_;
+}
 
 int32_t LinuxPlatform::shellOpen(const QString& path, const QString& directory)
 {
-    const QString xdgOpen = QStandardPaths::findExecutable(u"xdg-open"_s);
     const QString target = path.trimmed();
+    const QString folder = workingFolder(directory);
 
     if (isUrlWithScheme(target) && !target.startsWith(u"file:"_s, Qt::CaseInsensitive)) {
         const QString scheme = QUrl(target).scheme().toLower();
-        if (xdgOpen.isEmpty())
-            return SE_ERR_NOASSOC;
-        // xdg-open falls back to $BROWSER for web addresses when the desktop names no browser.
+        const xdg::Opened opened = xdg::openWithDefaultApplication(u"x-scheme-handler/"_s + scheme, target, folder);
+        if (opened != xdg::Opened::NoProgram)
+            return openResult(opened);
         const bool web = scheme == u"http"_s || scheme == u"https"_s;
-        if (nothingHandles(u"x-scheme-handler/"_s + scheme) && !(web && qEnvironmentVariableIsSet("BROWSER")))
-            return SE_ERR_NOASSOC;
-        return launchDetached(xdgOpen, {target}, directory) ? openedOk : SE_ERR_NOASSOC;
+        return web && startBrowser(target, folder) ? openedOk : SE_ERR_NOASSOC;
     }
 
     QString local = target.startsWith(u"file:"_s, Qt::CaseInsensitive) ? QUrl(target).toLocalFile() : target;
     if (local.isEmpty())
         return SE_ERR_FNF;
     if (QDir::isRelativePath(local))
-        local = QDir(workingFolder(directory)).absoluteFilePath(local);
+        local = QDir(folder).absoluteFilePath(local);
     local = QDir::cleanPath(local);
     const QFileInfo file(local);
     if (!file.exists())
         return QFileInfo(file.absolutePath()).isDir() ? SE_ERR_FNF : SE_ERR_PNF;
-    if (xdgOpen.isEmpty())
-        return SE_ERR_NOASSOC;
-    const std::optional<QString> type = mimeTypeOfFile(local);
-    if (type && nothingHandles(*type))
-        return SE_ERR_NOASSOC;
-    return launchDetached(xdgOpen, {local}, directory) ? openedOk : SE_ERR_NOASSOC;
+    const QString type = file.isDir() ? u"inode/directory"_s : QMimeDatabase().mimeTypeForFile(file).name();
+    return openResult(
+        xdg::openWithDefaultApplication(type, QUrl::fromLocalFile(local).toString(QUrl::FullyEncoded), folder));
 }
 
 bool LinuxPlatform::runProgram(const QString& program, const QStringList& arguments)
 {
     if (program.isEmpty())
         return false;
-    return launchDetached(program, arguments, QDir::homePath());
+    return QProcess::startDetached(program, arguments, QDir::homePath());
 }

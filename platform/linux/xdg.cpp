@@ -1,37 +1,26 @@
 #include "platform/linux/xdg.h"
 
+// GLib names a struct member "signals", which Qt defines as a keyword.
+#pragma push_macro("signals")
+#undef signals
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+#pragma pop_macro("signals")
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
+
+#include <memory>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace xdg {
 
 namespace {
-
-// xdg-mime is a shell script that asks the desktop's own tools; it answers in a few milliseconds, but a
-// wedged desktop service must not freeze the program.
-constexpr int queryTimeoutMs = 3000;
-
-QStringList applicationFolders()
-{
-    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
-        dataHome = QDir::homePath() + u"/.local/share"_s;
-    QString dataDirs = qEnvironmentVariable("XDG_DATA_DIRS");
-    if (dataDirs.isEmpty())
-        dataDirs = u"/usr/local/share:/usr/share"_s;
-
-    QStringList folders{dataHome + u"/applications"_s};
-    for (const QString& dir : dataDirs.split(u':', Qt::SkipEmptyParts)) {
-        if (QDir::isAbsolutePath(dir))
-            folders.append(dir + u"/applications"_s);
-    }
-    return folders;
-}
 
 // Undoes the escapes of a desktop entry value (\s \n \t \r \\).
 QString unescapeValue(const QString& value)
@@ -60,6 +49,15 @@ QString unescapeValue(const QString& value)
     return result;
 }
 
+// Runs in the new program's process, between fork and exec: only async-signal-safe calls.
+void enterFolder(gpointer folder)
+{
+    if (::chdir(static_cast<const char*>(folder)) != 0)
+        static_cast<void>(::chdir("/"));
+}
+
+using AppInfo = std::unique_ptr<GAppInfo, decltype(&g_object_unref)>;
+
 QString resolveProgram(const QString& program)
 {
     if (program.isEmpty())
@@ -73,64 +71,36 @@ QString resolveProgram(const QString& program)
 
 }  // namespace
 
-std::optional<QString> mimeQuery(const QStringList& arguments)
+QString defaultApplicationFile(const QString& mimeType)
 {
-    const QString program = QStandardPaths::findExecutable(u"xdg-mime"_s);
-    if (program.isEmpty())
-        return std::nullopt;
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.start();
-    if (!process.waitForStarted(queryTimeoutMs))
-        return std::nullopt;
-    if (!process.waitForFinished(queryTimeoutMs)) {
-        process.kill();
-        process.waitForFinished(500);
-        return std::nullopt;
-    }
-    if (process.exitStatus() != QProcess::NormalExit)
-        return std::nullopt;
-    const QString output = QString::fromLocal8Bit(process.readAllStandardOutput());
-    return output.section(u'\n', 0, 0).trimmed();
-}
-
-std::optional<QString> queryDefaultApplication(const QString& mimeType)
-{
-    const std::optional<QString> answer = mimeQuery({u"query"_s, u"default"_s, mimeType});
-    if (!answer)
-        return std::nullopt;
-    // Some desktops list several programs, the preferred one first.
-    return answer->section(u';', 0, 0).trimmed();
-}
-
-QString defaultApplication(const QString& mimeType)
-{
-    return queryDefaultApplication(mimeType).value_or(QString());
-}
-
-QString findDesktopEntry(const QString& desktopId)
-{
-    if (desktopId.isEmpty() || desktopId.contains(u'/'))
+    const AppInfo app(g_app_info_get_default_for_type(mimeType.toUtf8().constData(), FALSE), &g_object_unref);
+    if (!app || !G_IS_DESKTOP_APP_INFO(app.get()))
         return {};
-    // "vendor-name.desktop" may stand for "vendor/name.desktop": try the id as it is, then with its dashes
-    // turned into folder separators from the left.
-    QStringList candidates{desktopId};
-    QString nested = desktopId;
-    for (qsizetype dash = nested.indexOf(u'-'); dash > 0; dash = nested.indexOf(u'-', dash + 1)) {
-        nested[dash] = u'/';
-        candidates.append(nested);
+    const char* file = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app.get()));
+    return file ? QFile::decodeName(file) : QString();
+}
+
+Opened openWithDefaultApplication(const QString& mimeType, const QString& uri, const QString& folder)
+{
+    const bool isFile = uri.startsWith(u"file:"_s);
+    const AppInfo app(g_app_info_get_default_for_type(mimeType.toUtf8().constData(), isFile ? FALSE : TRUE),
+                      &g_object_unref);
+    if (!app || !G_IS_DESKTOP_APP_INFO(app.get()))
+        return Opened::NoProgram;
+
+    QByteArray address = uri.toUtf8();
+    GList uris{address.data(), nullptr, nullptr};
+    QByteArray workingFolder = QFile::encodeName(folder);
+    GError* failure = nullptr;
+    // GIO forks the program off (and does not wait for it) or asks a D-Bus activatable one to open the address.
+    const bool started = g_desktop_app_info_launch_uris_as_manager(
+        G_DESKTOP_APP_INFO(app.get()), &uris, nullptr, G_SPAWN_SEARCH_PATH, &enterFolder, workingFolder.data(),
+        nullptr, nullptr, &failure);
+    if (failure) {
+        qWarning("Dawnbell: %s could not be opened: %s", qUtf8Printable(uri), failure->message);
+        g_error_free(failure);
     }
-    for (const QString& folder : applicationFolders()) {
-        for (const QString& candidate : candidates) {
-            const QFileInfo file(folder + u'/' + candidate);
-            if (file.isFile())
-                return file.absoluteFilePath();
-        }
-    }
-    return {};
+    return started ? Opened::Yes : Opened::NotStarted;
 }
 
 QStringList splitExecLine(const QString& exec)

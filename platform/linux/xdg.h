@@ -1,28 +1,23 @@
 #pragma once
-// What the desktop says about file types and their programs, asked through xdg-utils and the desktop entry
-// files of the XDG data folders.
+// What the desktop says about file types and their programs: GIO's view of the installed desktop entries and of
+// mimeapps.list (the same one the desktop's file manager has), and the Exec= lines of desktop entry files. No
+// program is started to ask.
 
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 namespace xdg {
 
-// Runs `xdg-mime <arguments>` and returns the first line of its answer, trimmed (possibly empty). No value when
-// xdg-mime is not installed, could not be started or did not answer within a short time.
-std::optional<QString> mimeQuery(const QStringList& arguments);
+// The desktop entry file of the program the desktop opens `mimeType` with ("text/plain", a scheme handler such as
+// "x-scheme-handler/https", "x-content/audio-cdda"): the user's default, else one that declares the type; a type's
+// parents count too (a C source opens with the program for plain text). Empty when there is none. The first call
+// reads the applications folders (tens of milliseconds); later calls answer from GIO's memory.
+QString defaultApplicationFile(const QString& mimeType);
 
-// The desktop entry id ("org.example.Player.desktop") of the default program for a MIME type or a scheme handler
-// ("x-scheme-handler/https"): empty when the desktop names none. No value when the desktop could not be asked.
-std::optional<QString> queryDefaultApplication(const QString& mimeType);
-
-// The same, with "could not be asked" counted as "none".
-QString defaultApplication(const QString& mimeType);
-
-// The full path of the desktop entry file of `desktopId` in the applications folders of $XDG_DATA_HOME and
-// $XDG_DATA_DIRS (a "vendor-name.desktop" id may also live at "vendor/name.desktop"); empty when there is none.
-QString findDesktopEntry(const QString& desktopId);
+enum class Opened { Yes, NoProgram, NotStarted };
+// Opens `uri` (a file:// address or a web or mail address) with the program the desktop opens `mimeType` with,
+// running in `folder`. Returns at once; the program is not waited for.
+Opened openWithDefaultApplication(const QString& mimeType, const QString& uri, const QString& folder);
 
 // The full path of the executable that the entry's Exec= line starts (past an "env NAME=value" prefix);
 // empty when the file is no usable application entry or the program is not installed.

@@ -127,6 +127,40 @@ private slots:
         QTest::newRow("peak 1e999") << "Alarm/GradualVolumePeak" << "1e999" << "40000";
         QTest::newRow("alarm time in words") << "Alarm/AlarmTime" << "half past seven" << "7:45:00 AM";
         QTest::newRow("alarm time, leading zero") << "Alarm/AlarmTime" << "07:45:00 AM" << "7:45:00 AM";
+        // Hand-written alarm times are read as the times they mean, in the program's own form.
+        QTest::newRow("alarm time without seconds") << "Alarm/AlarmTime" << "6:30 am" << "6:30:00 AM";
+        QTest::newRow("alarm time, 24-hour") << "Alarm/AlarmTime" << "18:30" << "6:30:00 PM";
+        QTest::newRow("alarm time, blank before") << "Alarm/AlarmTime" << " 7:45:00 AM" << "7:45:00 AM";
+    }
+
+    // What start-up could not read is said in the status bar once it is through, also when it arms the alarm.
+    void startUpNotices_data()
+    {
+        QTest::addColumn<QString>("alarmTime");
+        QTest::addColumn<QString>("storeNotice");
+        QTest::addColumn<QString>("shown");
+        const QString words = QStringLiteral("Dawnbell could not read the alarm time \"+7:45\" in its settings, so the "
+                                             "alarm is set for 7:45:00 AM.");
+        const QString broken = QStringLiteral("The settings file could not be read; it is kept as Dawnbell.conf.bad.");
+        QTest::newRow("all read") << "6:30 AM" << "" << "";
+        QTest::newRow("no time") << "+7:45" << "" << words;
+        QTest::newRow("a broken file") << "" << broken << broken;
+        QTest::newRow("both") << "+7:45" << broken << broken + u' ' + words;
+    }
+    void startUpNotices()
+    {
+        QFETCH(QString, alarmTime);
+        QFETCH(QString, storeNotice);
+        QFETCH(QString, shown);
+        World w{{"Settings/StartOn", "1"}};
+        if (!alarmTime.isEmpty())
+            w.stored("Alarm/AlarmTime", alarmTime);
+        w.platform.loadNotice = storeNotice;
+        w.start();
+        QCOMPARE(w.state(), World::On);
+        QCOMPARE(w.form.StatusText(), shown);
+        w.form.cmdOnOff_Click();  // said until the alarm is next turned on or off
+        QCOMPARE(w.form.StatusText(), QString());
     }
     void storedTextsAreReadByTheirRules()
     {

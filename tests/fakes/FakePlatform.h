@@ -12,6 +12,7 @@
 
 #include <deque>
 #include <functional>
+#include <utility>
 #include <vector>
 
 class FakePlatform : public Platform {
@@ -57,6 +58,8 @@ public:
     QStringList cdDrives;  // names such as "E:" that are CD-ROM drives
     int getDriveType(const QString& root) override;
     QString cdDevicePath(const QString& root) override;
+    int driveRescans = 0;
+    void rescanDrives() override { ++driveRescans; }
 
     // --- Settings store -----------------------------------------------------------------------------------
     QMap<QString, QString> store;  // "Section/Key" -> text, as committed
@@ -66,6 +69,8 @@ public:
     QString getSetting(const QString& section, const QString& key, const QString& fallback) override;
     void saveSetting(const QString& section, const QString& key, const QString& value) override;
     bool commitSettings(QString& error) override;
+    QString loadNotice;  // handed out once by takeLoadNotice
+    QString takeLoadNotice() override { return std::exchange(loadNotice, QString()); }
 
     // --- Shell --------------------------------------------------------------------------------------------
     int32_t shellOpenResult = 42;

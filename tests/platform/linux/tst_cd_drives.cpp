@@ -1,10 +1,11 @@
-// The drive table: CD-ROM devices first, then the disc images of the discs folder, one letter each.
+// The drive table: which devices and disc images are drives, and which letters they keep across scans and runs.
 
 #include "platform/cd_drives.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -14,8 +15,15 @@ class TestCdDrives : public QObject {
 
 private:
     QDir discs() const { return QDir(discsFolder()); }
+    QString lettersFile() const { return driveLettersFile(); }
+    std::vector<CdDevice> devices_;  // what the table's device lister answers
 
-    // Makes an empty file; a name ending in "/" makes a folder.
+    CdDriveTable table()
+    {
+        return CdDriveTable(lettersFile(), discsFolder(), [this] { return devices_; });
+    }
+
+    // Makes an empty file in the discs folder; a name ending in "/" makes a folder.
     void touch(const QString& name) const
     {
         if (name.endsWith(u'/')) {
@@ -26,15 +34,32 @@ private:
         QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
     }
 
-    // The drives that stand for disc images, by file name of their .cue.
-    static QStringList imageNames(const std::vector<CdDrive>& drives)
+    void addImage(const QString& base) const
     {
-        QStringList names;
-        for (const CdDrive& drive : drives) {
-            if (drive.isImage)
-                names.append(QFileInfo(drive.source).fileName());
+        touch(base + u".cue"_s);
+        touch(base + u".bin"_s);
+    }
+
+    // "D:=/dev/sr0 E:=a.cue": the drives in letter order, images by their file name.
+    QString describe(const std::vector<CdDrive>& drives) const
+    {
+        QStringList parts;
+        for (const CdDrive& drive : drives)
+            parts << drive.name + u'=' + (drive.isImage ? QFileInfo(drive.source).fileName() : drive.source);
+        return parts.join(u' ');
+    }
+
+    // The letters file as "D=/dev/disk/by-id/x E=a.cue", images by their file name.
+    QString rememberedLetters() const
+    {
+        QSettings file(lettersFile(), QSettings::IniFormat);
+        file.beginGroup(u"Letters"_s);
+        QStringList parts;
+        for (const QString& letter : file.childKeys()) {
+            const QString identity = file.value(letter).toString();
+            parts << letter + u'=' + (identity.startsWith(discsFolder()) ? QFileInfo(identity).fileName() : identity);
         }
-        return names;
+        return parts.join(u' ');
     }
 
 private slots:
@@ -42,6 +67,8 @@ private slots:
     {
         QVERIFY(QDir(discsFolder()).removeRecursively());
         QVERIFY(QDir().mkpath(discsFolder()));
+        QFile::remove(lettersFile());
+        devices_.clear();
     }
 
     void discsFolderFollowsXdgDataHome()
@@ -55,63 +82,112 @@ private slots:
         qputenv("XDG_DATA_HOME", saved);
     }
 
-    void imagesNeedTheirBin_data()
+    // Which files make a drive, and which letters the drives keep across scans and runs: a letter keeps naming
+    // the drive it was given to; a drive that is gone leaves its letter unused.
+    void drivesAndLetters_data()
     {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("pair") << QStringList{u"a.cue"_s, u"a.bin"_s} << QStringList{u"a.cue"_s};
-        QTest::newRow("cue alone") << QStringList{u"a.cue"_s} << QStringList{};
-        QTest::newRow("bin of another name") << QStringList{u"a.cue"_s, u"b.bin"_s} << QStringList{};
-        QTest::newRow("a folder is no bin") << QStringList{u"a.cue"_s, u"a.bin/"_s} << QStringList{};
-        QTest::newRow("upper-case extensions") << QStringList{u"a.CUE"_s, u"a.BIN"_s} << QStringList{};
+        QTest::addColumn<QString>("remembered");  // the letters file before: "D=<identity> ..."; images by file name
+        QTest::addColumn<QStringList>("devices");  // "<node>=<identity>"
+        QTest::addColumn<QStringList>("files");    // in the discs folder; a name ending in "/" is a folder
+        QTest::addColumn<QString>("expected");     // the drives found
+        QTest::addColumn<QString>("rememberedAfter");
+
+        const QString dvd = u"/dev/disk/by-id/ata-DVD_1"_s;
+        const QString usb = u"/dev/disk/by-id/usb-CD_2"_s;
+        const QStringList none;
+        const auto images = [](const QStringList& bases) {
+            QStringList files;
+            for (const QString& base : bases)
+                files << base + u".cue"_s << base + u".bin"_s;
+            return files;
+        };
+        QTest::newRow("a cue alone") << QString() << none << QStringList{u"a.cue"_s} << QString() << QString();
+        QTest::newRow("a bin of another name") << QString() << none << QStringList{u"a.cue"_s, u"b.bin"_s} << QString() << QString();
+        QTest::newRow("a folder is no bin") << QString() << none << QStringList{u"a.cue"_s, u"a.bin/"_s} << QString() << QString();
+        QTest::newRow("upper-case extensions") << QString() << none << QStringList{u"a.CUE"_s, u"a.BIN"_s} << QString() << QString();
         QTest::newRow("dots in the name")
-            << QStringList{u"my.disc.cue"_s, u"my.disc.bin"_s, u"my.cue"_s} << QStringList{u"my.disc.cue"_s};
-        QTest::newRow("name order, case folded")
-            << QStringList{u"b.cue"_s, u"b.bin"_s, u"C.cue"_s, u"C.bin"_s, u"a.cue"_s, u"a.bin"_s,
-                           u"10.cue"_s, u"10.bin"_s, u"09.cue"_s, u"09.bin"_s}
-            << QStringList{u"09.cue"_s, u"10.cue"_s, u"a.cue"_s, u"b.cue"_s, u"C.cue"_s};
+            << QString() << none << QStringList{u"my.disc.cue"_s, u"my.disc.bin"_s, u"my.cue"_s} << u"D:=my.disc.cue"_s
+            << u"D=my.disc.cue"_s;
+        QTest::newRow("first run: devices, then images in name order, case folded")
+            << QString() << QStringList{u"/dev/sr0="_s + dvd} << images({u"b"_s, u"C"_s, u"a"_s, u"10"_s, u"09"_s})
+            << u"D:=/dev/sr0 E:=09.cue F:=10.cue G:=a.cue H:=b.cue I:=C.cue"_s
+            << u"D=%1 E=09.cue F=10.cue G=a.cue H=b.cue I=C.cue"_s.arg(dvd);
+        QTest::newRow("an image that sorts first is added")
+            << u"D=%1 E=b.cue"_s.arg(dvd) << QStringList{u"/dev/sr0="_s + dvd} << images({u"a"_s, u"b"_s})
+            << u"D:=/dev/sr0 E:=b.cue F:=a.cue"_s << u"D=%1 E=b.cue F=a.cue"_s.arg(dvd);
+        QTest::newRow("a drive plugged in before the known one")
+            << u"D=%1"_s.arg(dvd) << QStringList{u"/dev/sr0="_s + usb, u"/dev/sr1="_s + dvd} << none
+            << u"D:=/dev/sr1 E:=/dev/sr0"_s << u"D=%1 E=%2"_s.arg(dvd, usb);
+        QTest::newRow("a drive removed")
+            << u"D=%1 E=%2 F=x.cue"_s.arg(dvd, usb) << QStringList{u"/dev/sr0="_s + usb} << images({u"x"_s})
+            << u"E:=/dev/sr0 F:=x.cue"_s << u"D=%1 E=%2 F=x.cue"_s.arg(dvd, usb);
+        QTest::newRow("a remembered image is gone")
+            << u"D=gone.cue"_s << none << images({u"new"_s}) << u"E:=new.cue"_s << u"D=gone.cue E=new.cue"_s;
+        QTest::newRow("letters out of range are ignored")
+            << u"A=a.cue Q=q.cue"_s << none << images({u"a"_s, u"q"_s}) << u"D:=a.cue Q:=q.cue"_s << u"D=a.cue Q=q.cue"_s;
     }
 
-    void imagesNeedTheirBin()
+    void drivesAndLetters()
     {
+        QFETCH(QString, remembered);
+        QFETCH(QStringList, devices);
         QFETCH(QStringList, files);
-        QFETCH(QStringList, expected);
+        QFETCH(QString, expected);
+        QFETCH(QString, rememberedAfter);
+        if (!remembered.isEmpty()) {
+            QSettings file(lettersFile(), QSettings::IniFormat);
+            for (const QString& entry : remembered.split(u' ')) {
+                const QString identity = entry.section(u'=', 1);
+                file.setValue(u"Letters/"_s + entry.section(u'=', 0, 0),
+                              identity.endsWith(u".cue"_s) ? discs().filePath(identity) : identity);
+            }
+        }
+        for (const QString& device : devices)
+            devices_.push_back({device.section(u'=', 0, 0), device.section(u'=', 1)});
         for (const QString& name : files)
             touch(name);
-        QCOMPARE(imageNames(listCdDrives()), expected);
+
+        CdDriveTable drives = table();
+        QString error;
+        QVERIFY2(drives.rescan(error), qPrintable(error));
+        QCOMPARE(describe(drives.drives()), expected);
+        QCOMPARE(rememberedLetters(), rememberedAfter);
+        // The next run, and the next scan of this one, see the same letters.
+        QVERIFY(drives.rescan(error));
+        QCOMPARE(describe(drives.drives()), expected);
+        CdDriveTable nextRun = table();
+        QVERIFY(nextRun.rescan(error));
+        QCOMPARE(describe(nextRun.drives()), expected);
     }
 
-    void missingFolderGivesNoImages()
-    {
-        QVERIFY(QDir(discsFolder()).removeRecursively());
-        QVERIFY(imageNames(listCdDrives()).isEmpty());
-    }
-
-    void imagesFollowTheDevicesLetterByLetter()
-    {
-        for (const QString& name : {u"x.cue"_s, u"x.bin"_s, u"y.cue"_s, u"y.bin"_s})
-            touch(name);
-        const std::vector<CdDrive> drives = listCdDrives();
-        const int devices = static_cast<int>(drives.size()) - 2;
-        for (int i = 0; i < static_cast<int>(drives.size()); ++i) {
-            QCOMPARE(drives[i].name, QString(QLatin1Char(static_cast<char>('D' + i))) + QLatin1Char(':'));
-            QCOMPARE(drives[i].isImage, i >= devices);
-        }
-        QCOMPARE(drives[devices].source, discs().absoluteFilePath(u"x.cue"_s));
-        QCOMPARE(drives[devices + 1].source, discs().absoluteFilePath(u"y.cue"_s));
-    }
-
+    // Once "D:" to "Z:" are taken, a drive gets no letter, until an image whose file is gone gives its letter up.
     void lettersEndAtZ()
     {
-        for (int i = 0; i < 30; ++i) {
-            const QString base = QStringLiteral("disc%1").arg(i, 2, 10, QLatin1Char('0'));
-            touch(base + u".cue"_s);
-            touch(base + u".bin"_s);
-        }
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"only the drive letters D: to Z:"_s));
-        const std::vector<CdDrive> drives = listCdDrives();
-        QCOMPARE(static_cast<int>(drives.size()), 23);
-        QCOMPARE(drives.back().name, u"Z:"_s);
+        for (int i = 0; i < 24; ++i)
+            addImage(QStringLiteral("disc%1").arg(i, 2, 10, QLatin1Char('0')));
+        CdDriveTable drives = table();
+        QString error;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"D: to Z: are all taken; .*disc23.cue gets none"_s));
+        QVERIFY(drives.rescan(error));
+        QCOMPARE(static_cast<int>(drives.drives().size()), 23);
+        QCOMPARE(drives.drives().back().name, u"Z:"_s);
+
+        QVERIFY(discs().remove(u"disc02.cue"_s));  // F:
+        QVERIFY(drives.rescan(error));
+        QCOMPARE(describe(drives.drives()).section(u' ', 2, 2), u"F:=disc23.cue"_s);
+    }
+
+    void lettersThatCannotBeRememberedStillHold()
+    {
+        QVERIFY(QDir().mkpath(lettersFile()));  // a folder where the file belongs
+        addImage(u"a"_s);
+        CdDriveTable drives = table();
+        QString error;
+        QVERIFY(!drives.rescan(error));
+        QVERIFY2(error.startsWith(u"The drive letters could not be remembered: "_s) && error.contains(lettersFile()),
+                 qPrintable(error));
+        QCOMPARE(describe(drives.drives()), u"D:=a.cue"_s);
+        QVERIFY(QDir(lettersFile()).removeRecursively());
     }
 
     void findCdDrive_data()

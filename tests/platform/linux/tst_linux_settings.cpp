@@ -1,9 +1,11 @@
-// The real settings store in the test's own home: exact round trips, fallbacks, all-or-nothing commits with a
-// reason on failure, and files that were edited by hand into nonsense.
+// The real settings store in the test's own home: exact round trips, fallbacks, all-or-nothing commits that keep
+// the old file with a reason on failure (read-only folder, unreadable file, full disk), and files that were edited
+// by hand into nonsense.
 
 #include "platform/linux/LinuxPlatform.h"
 #include "tests/platform/linux/StubMedia.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -87,6 +92,36 @@ private slots:
         QCOMPARE(reader->getSetting(u"Other"_s, u"X"_s, u"?"_s), u"1"_s);
     }
 
+    // QSettings reads an unquoted comma as a list and would give "/music/a, b.wav" back: a hand-written value keeps
+    // its own text, through a save as well.
+    void handWrittenCommasStay_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("alarmSound");
+        QTest::newRow("path") << QByteArray("[Alarm]\nAlarmSound=/music/a,b.wav\n") << u"/music/a,b.wav"_s;
+        QTest::newRow("blanks around the comma") << QByteArray("[Alarm]\nAlarmSound=/m/a , b.wav\n") << u"/m/a , b.wav"_s;
+        QTest::newRow("blanks around the value") << QByteArray("[Alarm]\nAlarmSound =  /m/a,b.wav  \n") << u"/m/a,b.wav"_s;
+        QTest::newRow("comment after it") << QByteArray("[Alarm]\nAlarmSound=/m/a,b.wav ; wake up\n") << u"/m/a,b.wav"_s;
+        QTest::newRow("quoted") << QByteArray("[Alarm]\nAlarmSound=\"/m/a,b.wav\"\n") << u"/m/a,b.wav"_s;
+        QTest::newRow("same key in another section")
+            << QByteArray("[Settings]\nAlarmSound=x,y\n[Alarm]\nAlarmSound=/m/a,b.wav\n") << u"/m/a,b.wav"_s;
+        QTest::newRow("the last line counts")
+            << QByteArray("[Alarm]\nAlarmSound=/m/1,2.wav\n[Alarm]\nAlarmSound=/m/3,4.wav\n") << u"/m/3,4.wav"_s;
+    }
+
+    void handWrittenCommasStay()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, alarmSound);
+        writeAll(storeFile(), contents);
+        auto platform = makePlatform();
+        QCOMPARE(platform->getSetting(u"Alarm"_s, u"AlarmSound"_s, u"?"_s), alarmSound);
+        platform->saveSetting(u"Alarm"_s, u"SnoozeTime"_s, u"9"_s);
+        QString error;
+        QVERIFY2(platform->commitSettings(error), qPrintable(error));
+        QCOMPARE(makePlatform()->getSetting(u"Alarm"_s, u"AlarmSound"_s, u"?"_s), alarmSound);
+    }
+
     void awkwardValuesRoundTrip_data()
     {
         QTest::addColumn<QString>("value");
@@ -134,8 +169,9 @@ private slots:
         QCOMPARE(platform->getSetting(u"Settings"_s, u"left"_s, u"fb"_s), u"fb"_s);     // keys are exact
     }
 
-    // Commits that follow each other closely and change nothing in the file's length are still seen.
-    void quickSuccessiveCommitsAreAllSeen()
+    // Commits that follow each other closely and change nothing in the file's length are all seen, and a key that
+    // someone else added to the file in between is kept.
+    void successiveCommits()
     {
         auto platform = makePlatform();
         for (int i = 0; i < 20; ++i) {
@@ -143,8 +179,30 @@ private slots:
             platform->saveSetting(u"Alarm"_s, u"SnoozeTime"_s, value);
             QString error;
             QVERIFY2(platform->commitSettings(error), qPrintable(error));
-            QCOMPARE(platform->getSetting(u"Alarm"_s, u"SnoozeTime"_s, u"?"_s), value);
+            QCOMPARE(makePlatform()->getSetting(u"Alarm"_s, u"SnoozeTime"_s, u"?"_s), value);
         }
+        QByteArray text = readAll(storeFile());
+        text.replace("[Alarm]\n", "[Alarm]\nForeign=1\n");
+        writeAll(storeFile(), text);
+        platform->saveSetting(u"Alarm"_s, u"TimerTime"_s, u"3"_s);
+        QString error;
+        QVERIFY2(platform->commitSettings(error), qPrintable(error));
+        auto reader = makePlatform();
+        QCOMPARE(reader->getSetting(u"Alarm"_s, u"Foreign"_s, u"?"_s), u"1"_s);
+        QCOMPARE(reader->getSetting(u"Alarm"_s, u"SnoozeTime"_s, u"?"_s), u"9"_s);
+        QCOMPARE(reader->getSetting(u"Alarm"_s, u"TimerTime"_s, u"?"_s), u"3"_s);
+
+        // Each version is dated after the one it replaces, even one from a clock that ran ahead: QSettings knows
+        // a file's versions apart by their size and time.
+        const QDateTime ahead = QDateTime::currentDateTime().addSecs(3600);
+        {
+            QFile file(storeFile());
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(ahead, QFileDevice::FileModificationTime));
+        }
+        platform->saveSetting(u"Alarm"_s, u"TimerTime"_s, u"4"_s);
+        QVERIFY2(platform->commitSettings(error), qPrintable(error));
+        QVERIFY(QFileInfo(storeFile()).lastModified() > ahead);
+        QCOMPARE(makePlatform()->getSetting(u"Alarm"_s, u"TimerTime"_s, u"?"_s), u"4"_s);
     }
 
     void commitFailsWhereAFileBlocksTheFolder_data()
@@ -182,118 +240,150 @@ private slots:
         QCOMPARE(reader->getSetting(u"Settings"_s, u"Left"_s, u"?"_s), u"300"_s);
     }
 
-    // A commit that fails before the store is replaced leaves the old file exactly as it was.
-    void failedCommitLeavesTheStoreAlone()
+    // A save that cannot be written leaves the old file exactly as it was, says why, and leaves no scratch file
+    // behind. The store runs in a child process: as a user who may not write the folder or read the file, or
+    // under a file size limit that fails the write at its last flush, as a full disk does.
+    void failedSaveKeepsTheOldFile_data()
     {
-        auto platform = makePlatform();
-        platform->saveSetting(u"Alarm"_s, u"AlarmTime"_s, u"6:30:00 AM"_s);
-        QString error;
-        QVERIFY2(platform->commitSettings(error), qPrintable(error));
-        const QByteArray before = readAll(storeFile());
-
-        const QByteArray savedTmp = qgetenv("TMPDIR");
-        // A file where the temporary folder should be: no scratch folder can be made there.
-        const QString notAFolder = configHome() + u"/not-a-folder"_s;
-        writeAll(notAFolder, "x");
-        qputenv("TMPDIR", QFile::encodeName(notAFolder));
-        platform->saveSetting(u"Alarm"_s, u"AlarmTime"_s, u"9:00:00 AM"_s);
-        platform->saveSetting(u"Alarm"_s, u"SnoozeTime"_s, u"5"_s);
-        const bool committed = platform->commitSettings(error);
-        if (savedTmp.isNull())
-            qunsetenv("TMPDIR");
-        else
-            qputenv("TMPDIR", savedTmp);
-        QVERIFY(!committed);
-        QVERIFY2(error.contains(u"temporary folder"_s), qPrintable(error));
-        QCOMPARE(readAll(storeFile()), before);
-        QCOMPARE(makePlatform()->getSetting(u"Alarm"_s, u"SnoozeTime"_s, u"8"_s), u"8"_s);
-
-        QVERIFY2(platform->commitSettings(error), qPrintable(error));
-        auto reader = makePlatform();
-        QCOMPARE(reader->getSetting(u"Alarm"_s, u"AlarmTime"_s, u"?"_s), u"9:00:00 AM"_s);
-        QCOMPARE(reader->getSetting(u"Alarm"_s, u"SnoozeTime"_s, u"?"_s), u"5"_s);
-        // No scratch files are left beside the store.
-        QCOMPARE(QDir(storeFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList{u"Dawnbell.conf"_s});
+        QTest::addColumn<QString>("denied");     // "folder" is read-only or "file" unreadable to the probe
+        QTest::addColumn<int>("fileSizeLimit");  // bytes; 0: none
+        QTest::addColumn<QString>("outcome");    // "ok", or a part of the reason; FOLDER stands for the store's folder
+        QTest::newRow("read-only folder") << u"folder"_s << 0 << u"The folder FOLDER is read-only."_s;
+        QTest::newRow("unreadable file")
+            << u"file"_s << 0 << u"The settings file FOLDER/Dawnbell.conf cannot be read, so it was not replaced."_s;
+        QTest::newRow("disk full at the last write") << QString() << 12 << u"FOLDER/Dawnbell.conf could not be written"_s;
+        // The old store drafted the file in /tmp: a full /tmp failed every save.
+        QTest::newRow("no temporary folder is needed") << QString() << 0 << u"ok"_s;
     }
 
-    // A folder the user may not write. The superuser writes anywhere, so as root the probe runs as "nobody".
-    void commitToAReadOnlyFolderFails()
+    void failedSaveKeepsTheOldFile()
     {
-        QStringList command{QStringLiteral(SETTINGS_PROBE), u"new value"_s};
+        QFETCH(QString, denied);
+        QFETCH(int, fileSizeLimit);
+        QFETCH(QString, outcome);
         QTemporaryDir home;
         QVERIFY(home.isValid());
-        if (geteuid() == 0) {
-            const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s);
-            if (setpriv.isEmpty())
-                QSKIP("running as root without setpriv: no user to whom a folder is read-only");
-            command = QStringList{setpriv, u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, u"--"_s} + command;
-            QVERIFY(QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                                           QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
-        }
         const QString folder = home.path() + u"/config/Dawnbell"_s;
         const QString file = folder + u"/Dawnbell.conf"_s;
-        writeAll(file, "[Settings]\nProbe=old value\n");
-        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
-                                                  QFile::ExeOther));
+        const QByteArray before = "[Settings]\nOther=kept\nProbe=old value\n";
+        writeAll(file, before);
+        outcome.replace(u"FOLDER"_s, folder);
 
+        QStringList command{QStringLiteral(SETTINGS_PROBE), u"new value"_s};
+        constexpr auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
+        if (!denied.isEmpty()) {
+            // The superuser reads and writes anywhere, so as root the probe runs as "nobody".
+            if (geteuid() == 0) {
+                const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s);
+                if (setpriv.isEmpty())
+                    QSKIP("running as root without setpriv: no user who is denied anything");
+                command = QStringList{setpriv, u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, u"--"_s} + command;
+                for (const QString& path : {home.path(), home.path() + u"/config"_s, folder})
+                    QVERIFY(QFile::setPermissions(path, all | QFile::WriteOther));
+                QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther));
+            }
+            if (denied == u"folder"_s)
+                QVERIFY(QFile::setPermissions(folder, all & ~QFile::WriteOwner));
+            else
+                QVERIFY(QFile::setPermissions(file, QFile::WriteOwner | QFile::WriteOther));
+        }
         QProcess probe;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"HOME"_s, home.path());
         env.insert(u"XDG_CONFIG_HOME"_s, home.path() + u"/config"_s);
-        env.insert(u"TMPDIR"_s, home.path());
+        env.insert(u"TMPDIR"_s, file);  // no folder: nothing may need one
         probe.setProcessEnvironment(env);
+        if (fileSizeLimit > 0) {
+            // Writes beyond the limit fail with EFBIG, as writes on a full disk fail with ENOSPC.
+            probe.setChildProcessModifier([fileSizeLimit] {
+                const rlimit limit{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+                ::signal(SIGXFSZ, SIG_IGN);
+            });
+        }
         probe.start(command.first(), command.mid(1));
         QVERIFY(probe.waitForFinished(30000));
         const QString output = QString::fromLocal8Bit(probe.readAllStandardOutput()).trimmed();
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(folder, all);
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
 
-        QVERIFY2(output.startsWith(u"failed: "_s), qPrintable(output + QString::fromLocal8Bit(probe.readAllStandardError())));
-        QVERIFY2(output.contains(u"The folder %1 is read-only."_s.arg(folder)), qPrintable(output));
-        QCOMPARE(probe.exitCode(), 1);
-        QCOMPARE(readAll(file), QByteArray("[Settings]\nProbe=old value\n"));
+        if (outcome == u"ok"_s) {
+            QCOMPARE(output, outcome);
+            QVERIFY(readAll(file).contains("Probe=new value"));
+        } else {
+            QVERIFY2(output.startsWith(u"failed: "_s) && output.contains(outcome),
+                     qPrintable(output + QString::fromLocal8Bit(probe.readAllStandardError())));
+            QCOMPARE(readAll(file), before);
+        }
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{u"Dawnbell.conf"_s});
     }
 
-    void nonsenseFilesDoNotCrash_data()
+    // Files edited by hand into nonsense: what QSettings can read is used; a file it cannot parse is kept under a
+    // name of its own before the first save replaces it, and the user is told once.
+    void nonsenseFiles_data()
     {
         QTest::addColumn<QByteArray>("contents");
-        QTest::addColumn<QString>("snoozeTime");  // what SnoozeTime reads as, fallback "8"
+        QTest::addColumn<QString>("snoozeTime");  // what SnoozeTime reads as, fallback "8"; null: whatever it is
+        QTest::addColumn<QString>("keptAs");      // the copy of an unparsable file; empty: none
         QByteArray binary;
         for (int i = 0; i < 4096; ++i)
             binary.append(static_cast<char>((i * 7919) % 256));
-        QTest::newRow("binary") << binary << u"8"_s;
-        QTest::newRow("nul bytes") << QByteArray("[Alarm]\nSnoozeTime=1\0\0\0=\n", 25) << QString();
-        QTest::newRow("unterminated quote") << QByteArray("[Alarm]\nSnoozeTime=\"3\n") << u"3\n"_s;
+        const QString bad = u"Dawnbell.conf.bad"_s;
+        QTest::newRow("binary") << binary << u"8"_s << bad;
+        QTest::newRow("nul bytes") << QByteArray("[Alarm]\nSnoozeTime=1\0\0\0=\n", 25) << QString() << QString();
+        QTest::newRow("unterminated quote") << QByteArray("[Alarm]\nSnoozeTime=\"3\n") << u"3\n"_s << QString();
         QTest::newRow("broken variant") << QByteArray("[Alarm]\nSnoozeTime=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x5\\x42la)\n")
-                                        << u"8"_s;
-        QTest::newRow("byte array") << QByteArray("[Alarm]\nSnoozeTime=@ByteArray(12)\n") << u"12"_s;
-        QTest::newRow("list") << QByteArray("[Alarm]\nSnoozeTime=1, 2, 3\n") << u"1, 2, 3"_s;
-        QTest::newRow("keys without values") << QByteArray("[Alarm]\n=\n==\nSnoozeTime\n") << u"8"_s;
+                                        << u"8"_s << QString();
+        QTest::newRow("byte array") << QByteArray("[Alarm]\nSnoozeTime=@ByteArray(12)\n") << u"12"_s << QString();
+        QTest::newRow("list") << QByteArray("[Alarm]\nSnoozeTime=1, 2, 3\n") << u"1, 2, 3"_s << QString();
+        QTest::newRow("keys without values") << QByteArray("[Alarm]\n=\n==\nSnoozeTime\n") << u"8"_s << bad;
+        QTest::newRow("a line that is no key") << QByteArray("[Alarm]\nSnoozeTime=3\nsnooze longer\n") << u"3"_s << bad;
+        QTest::newRow("an earlier copy stays") << QByteArray("[Alarm\nSnoozeTime=4\n") << u"4"_s << bad + u".2"_s;
         QTest::newRow("huge line") << (QByteArray("[Alarm]\nSnoozeTime=") + QByteArray(2 * 1024 * 1024, 'y') + '\n')
-                                   << QString(2 * 1024 * 1024, u'y');
-        QTest::newRow("UTF-16") << QByteArray("\xff\xfe[\0A\0l\0a\0r\0m\0]\0\n\0", 18) << u"8"_s;
-        QTest::newRow("empty") << QByteArray() << u"8"_s;
+                                   << QString(2 * 1024 * 1024, u'y') << QString();
+        QTest::newRow("UTF-16") << QByteArray("\xff\xfe[\0A\0l\0a\0r\0m\0]\0\n\0", 18) << u"8"_s << bad;
+        QTest::newRow("empty") << QByteArray() << u"8"_s << QString();
     }
 
-    void nonsenseFilesDoNotCrash()
+    void nonsenseFiles()
     {
         QFETCH(QByteArray, contents);
         QFETCH(QString, snoozeTime);
+        QFETCH(QString, keptAs);
         writeAll(storeFile(), contents);
+        if (keptAs.endsWith(u".2"_s))
+            writeAll(storeFile() + u".bad"_s, "an earlier copy");
 
         auto platform = makePlatform();
         const QString read = platform->getSetting(u"Alarm"_s, u"SnoozeTime"_s, u"8"_s);
         if (!snoozeTime.isNull())
             QCOMPARE(read, snoozeTime);
+        const QString notice = platform->takeLoadNotice();
+        const QString keptPath = storeFolder() + u'/' + keptAs;
+        QCOMPARE(notice.isEmpty(), keptAs.isEmpty());
+        QVERIFY2(keptAs.isEmpty() || notice.contains(keptPath), qPrintable(notice));
+        QCOMPARE(platform->takeLoadNotice(), QString());
 
-        // Saving over the nonsense works and gives a store that reads back.
-        platform->saveSetting(u"Alarm"_s, u"SnoozeTime"_s, u"10"_s);
-        platform->saveSetting(u"Alarm"_s, u"AlarmTime"_s, u"7:45:00 AM"_s);
-        QString error;
-        QVERIFY2(platform->commitSettings(error), qPrintable(error));
+        // Saving over the nonsense works and gives a store that reads back; the unparsable file is kept as it was.
+        for (const QString& value : {u"10"_s, u"11"_s}) {
+            platform->saveSetting(u"Alarm"_s, u"SnoozeTime"_s, value);
+            platform->saveSetting(u"Alarm"_s, u"AlarmTime"_s, u"7:45:00 AM"_s);
+            QString error;
+            QVERIFY2(platform->commitSettings(error), qPrintable(error));
+        }
+        if (!keptAs.isEmpty())
+            QCOMPARE(readAll(keptPath), contents);
+        QStringList files{u"Dawnbell.conf"_s};
+        if (keptAs.endsWith(u".2"_s))
+            files << u"Dawnbell.conf.bad"_s;
+        if (!keptAs.isEmpty())
+            files << keptAs;
+        QCOMPARE(QDir(storeFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name), files);
         auto reader = makePlatform();
-        QCOMPARE(reader->getSetting(u"Alarm"_s, u"SnoozeTime"_s, u"8"_s), u"10"_s);
+        QCOMPARE(reader->getSetting(u"Alarm"_s, u"SnoozeTime"_s, u"8"_s), u"11"_s);
         QCOMPARE(reader->getSetting(u"Alarm"_s, u"AlarmTime"_s, u"?"_s), u"7:45:00 AM"_s);
+        QCOMPARE(reader->takeLoadNotice(), QString());
     }
 };
 

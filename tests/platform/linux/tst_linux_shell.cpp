@@ -1,20 +1,17 @@
-// Opening documents and web addresses, starting programs and finding the desktop's CD player, against fake
-// xdg-open and xdg-mime programs that this test writes and puts alone on PATH.
+// Opening documents and web addresses, starting programs and finding the desktop's CD player, in a desktop of the
+// test's own: desktop entries of a fake program that logs how it was started, alone in the XDG data folders.
 
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/xdg.h"
 #include "tests/platform/linux/StubMedia.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUrl>
 
 using namespace Qt::StringLiterals;
-
-using Answers = QMap<QString, QString>;  // question -> answer of the fake xdg-mime
 
 class TestLinuxShell : public QObject {
     Q_OBJECT
@@ -24,61 +21,40 @@ private:
     QString bin_;    // the only folder on PATH
     QString docs_;   // documents to open
     QString share_;  // the only XDG data folder besides XDG_DATA_HOME
-    LinuxPlatform platform_{std::make_unique<StubMedia>()};
+    std::unique_ptr<LinuxPlatform> platform_;
 
-    QString openLog() const { return root_.filePath(u"xdg-open.log"_s); }
-    QString mimeLog() const { return root_.filePath(u"xdg-mime.log"_s); }
+    QString log() const { return root_.filePath(u"started.log"_s); }
 
-    static void writeScript(const QString& path, const QString& body)
-    {
-        QFile file(path);
-        QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.errorString()));
-        file.write((u"#!/bin/sh\n"_s + body).toUtf8());
-        file.close();
-        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    }
-
-    static QString quoted(const QString& text)
-    {
-        QString escaped = text;
-        escaped.replace(u"'"_s, u"'\\''"_s);
-        return u'\'' + escaped + u'\'';
-    }
-
-    // xdg-mime that answers "query filetype <file>" by the file's extension and "query default <type>" from
-    // a table; it uses shell built-ins only, as nothing else is on PATH.
-    void fakeXdgMime(const Answers& fileTypes, const Answers& defaults, const QString& extra = QString())
-    {
-        QString body = u"printf '%s\\n' \"$*\" >> "_s + quoted(mimeLog()) + u"\n"_s + extra;
-        body += u"if [ \"$1\" = query ] && [ \"$2\" = filetype ]; then\n  case \"$3\" in\n"_s;
-        for (auto it = fileTypes.begin(); it != fileTypes.end(); ++it)
-            body += u"    *."_s + it.key() + u") printf '%s\\n' "_s + quoted(it.value()) + u" ;;\n"_s;
-        body += u"  esac\n  exit 0\nfi\n"_s;
-        body += u"if [ \"$1\" = query ] && [ \"$2\" = default ]; then\n  case \"$3\" in\n"_s;
-        for (auto it = defaults.begin(); it != defaults.end(); ++it)
-            body += u"    "_s + quoted(it.key()) + u") printf '%s\\n' "_s + quoted(it.value()) + u" ;;\n"_s;
-        body += u"  esac\n  exit 0\nfi\nexit 1\n"_s;
-        writeScript(bin_ + u"/xdg-mime"_s, body);
-    }
-
-    void fakeXdgOpen()
-    {
-        writeScript(bin_ + u"/xdg-open"_s, u"printf '%s|%s\\n' \"$PWD\" \"$*\" >> "_s + quoted(openLog()) + u"\n"_s);
-    }
-
-    QString readLog(const QString& path) const
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
-
-    void touch(const QString& path)
+    static void writeFile(const QString& path, const QString& text)
     {
         QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("x");
+        QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.errorString()));
+        file.write(text.toUtf8());
     }
+
+    static void writeScript(const QString& path, const QString& body)
+    {
+        writeFile(path, u"#!/bin/sh\n"_s + body);
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+
+    QString readLog() const
+    {
+        QFile file(log());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    // A desktop entry in the test's applications folder, and its line in the folder's index of types (what
+    // update-desktop-database writes when a package installs the entry).
+    void writeEntry(const QString& name, const QString& exec, const QString& mimeType)
+    {
+        const QString id = u"dawnbell-test-"_s + name + u".desktop"_s;
+        writeFile(share_ + u"/applications/"_s + id, u"[Desktop Entry]\nType=Application\nName="_s + name +
+                                                          u"\nExec="_s + exec + u"\nMimeType="_s + mimeType + u";\n"_s);
+        mimeCache_ += mimeType + u'=' + id + u";\n"_s;
+    }
+    QString mimeCache_ = u"[MIME Cache]\n"_s;
 
 private slots:
     void initTestCase()
@@ -87,23 +63,39 @@ private slots:
         bin_ = root_.filePath(u"bin"_s);
         docs_ = root_.filePath(u"docs"_s);
         share_ = root_.filePath(u"share"_s);
-        QVERIFY(QDir().mkpath(bin_));
         QVERIFY(QDir().mkpath(docs_ + u"/folder"_s));
-        QVERIFY(QDir().mkpath(share_ + u"/applications"_s));
-        qputenv("PATH", QFile::encodeName(bin_));
-        // The system's folder stays, after the test's own, for the MIME type database.
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(share_ + u":/usr/share"_s));
+        QVERIFY(QDir().mkpath(share_));
         QVERIFY(QDir().mkpath(QDir::homePath()));
+        // The system's MIME database, without the system's programs.
+        QVERIFY(QFile::link(u"/usr/share/mime"_s, share_ + u"/mime"_s));
+        qputenv("PATH", QFile::encodeName(bin_));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(share_));
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(root_.filePath(u"etc"_s)));
+        QVERIFY(QDir(qEnvironmentVariable("XDG_DATA_HOME") + u"/applications"_s).removeRecursively());
         qunsetenv("BROWSER");
-        for (const QString& name : {u"a.txt"_s, u"b.xyz"_s, u"c.c"_s, u"d.log"_s})
-            touch(docs_ + u'/' + name);
+
+        writeScript(bin_ + u"/app"_s, u"printf '%s|%s|%s\\n' \"$1\" \"$PWD\" \"$2\" >> '"_s + log() + u"'\n"_s);
+        writeScript(bin_ + u"/cdplayer"_s, u"exit 0\n"_s);
+        writeEntry(u"editor"_s, bin_ + u"/app editor %f"_s, u"text/plain"_s);
+        writeEntry(u"files"_s, bin_ + u"/app files %f"_s, u"inode/directory"_s);
+        writeEntry(u"browser"_s, bin_ + u"/app browser %u"_s, u"x-scheme-handler/https"_s);
+        writeEntry(u"viewer"_s, bin_ + u"/not-installed %f"_s, u"image/png"_s);
+        writeEntry(u"other-player"_s, bin_ + u"/app other-player"_s, u"x-content/audio-cdda"_s);
+        writeEntry(u"player"_s, u"cdplayer --play %U"_s, u"x-content/audio-cdda"_s);
+        writeFile(share_ + u"/applications/mimeinfo.cache"_s, mimeCache_);
+        // The user's choice among the two CD players.
+        writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/mimeapps.list"_s,
+                  u"[Default Applications]\nx-content/audio-cdda=dawnbell-test-player.desktop\n"_s);
+        for (const QString& name : {u"a.txt"_s, u"c.c"_s, u"e.png"_s, u"f.pdf"_s})
+            writeFile(docs_ + u'/' + name, u"x"_s);
+
+        // Made after the desktop: it reads the desktop's programs as it starts.
+        platform_ = std::make_unique<LinuxPlatform>(std::make_unique<StubMedia>());
     }
 
     void init()
     {
-        QFile::remove(openLog());
-        QFile::remove(mimeLog());
-        fakeXdgOpen();
+        QFile::remove(log());
         qunsetenv("BROWSER");
     }
 
@@ -111,175 +103,97 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("directory");
-        QTest::addColumn<Answers>("defaults");
         QTest::addColumn<int>("expected");
-        QTest::addColumn<QString>("opened");  // what xdg-open receives; empty: it is not started
+        QTest::addColumn<QString>("started");  // program|working folder|what it opens; empty: nothing starts
 
-        const Answers editor{{u"text/plain"_s, u"editor.desktop"_s}};
-        const Answers browser{{u"x-scheme-handler/https"_s, u"browser.desktop"_s}};
-
-        QTest::newRow("relative to the working folder") << u"a.txt"_s << u"DOCS"_s << editor << 42 << u"DOCS/a.txt"_s;
-        QTest::newRow("file URL") << u"file://DOCS/a.txt"_s << u"DOCS"_s << editor << 42 << u"DOCS/a.txt"_s;
-        QTest::newRow("no program for the type") << u"DOCS/b.xyz"_s << u"DOCS"_s << editor << 31 << QString();
-        QTest::newRow("program of an ancestor type") << u"DOCS/c.c"_s << u"DOCS"_s << editor << 42 << u"DOCS/c.c"_s;
-        QTest::newRow("type with parameters") << u"DOCS/d.log"_s << u"DOCS"_s << editor << 42 << u"DOCS/d.log"_s;
-        QTest::newRow("missing file") << u"DOCS/gone.txt"_s << u"DOCS"_s << editor << 2 << QString();
-        QTest::newRow("missing folder") << u"DOCS/gone/a.txt"_s << u"DOCS"_s << editor << 3 << QString();
-        QTest::newRow("empty path") << QString() << u"DOCS"_s << editor << 2 << QString();
-        QTest::newRow("folder")
-            << u"DOCS/folder"_s << u"DOCS"_s << Answers{{u"inode/directory"_s, u"files.desktop"_s}} << 42
-            << u"DOCS/folder"_s;
-        QTest::newRow("missing working folder") << u"DOCS/a.txt"_s << u"DOCS/gone"_s << editor << 42 << u"DOCS/a.txt"_s;
-        QTest::newRow("web address with a browser")
-            << u"https://example.org/qa.html"_s << u"DOCS"_s << browser << 42 << u"https://example.org/qa.html"_s;
-        QTest::newRow("mail address without a program")
-            << u"mailto:someone@example.org"_s << u"DOCS"_s << browser << 31 << QString();
+        QTest::newRow("relative to the working folder") << u"a.txt"_s << u"DOCS"_s << 42 << u"editor|DOCS|DOCS/a.txt"_s;
+        QTest::newRow("file URL") << u"file://DOCS/a.txt"_s << u"DOCS"_s << 42 << u"editor|DOCS|DOCS/a.txt"_s;
+        QTest::newRow("program of a parent type") << u"DOCS/c.c"_s << u"DOCS"_s << 42 << u"editor|DOCS|DOCS/c.c"_s;
+        QTest::newRow("folder") << u"DOCS/folder"_s << u"DOCS"_s << 42 << u"files|DOCS|DOCS/folder"_s;
+        QTest::newRow("missing working folder") << u"DOCS/a.txt"_s << u"DOCS/gone"_s << 42 << u"editor|HOME|DOCS/a.txt"_s;
+        QTest::newRow("web address")
+            << u"https://example.org/qa.html"_s << u"DOCS"_s << 42 << u"browser|DOCS|https://example.org/qa.html"_s;
+        QTest::newRow("no program for the type") << u"DOCS/f.pdf"_s << u"DOCS"_s << 31 << QString();
+        QTest::newRow("program not installed") << u"DOCS/e.png"_s << u"DOCS"_s << 31 << QString();
+        QTest::newRow("mail address without a program") << u"mailto:someone@example.org"_s << u"DOCS"_s << 31 << QString();
+        QTest::newRow("missing file") << u"DOCS/gone.txt"_s << u"DOCS"_s << 2 << QString();
+        QTest::newRow("missing folder") << u"DOCS/gone/a.txt"_s << u"DOCS"_s << 3 << QString();
+        QTest::newRow("empty path") << QString() << u"DOCS"_s << 2 << QString();
     }
 
     void shellOpen()
     {
         QFETCH(QString, path);
         QFETCH(QString, directory);
-        QFETCH(Answers, defaults);
         QFETCH(int, expected);
-        QFETCH(QString, opened);
-        path.replace(u"DOCS"_s, docs_);
-        directory.replace(u"DOCS"_s, docs_);
-        opened.replace(u"DOCS"_s, docs_);
-        fakeXdgMime({{u"txt"_s, u"text/plain"_s}, {u"xyz"_s, u"application/x-xyz"_s}, {u"c"_s, u"text/x-csrc"_s},
-                     {u"log"_s, u"text/plain; charset=us-ascii"_s}},
-                    defaults);
-
-        QCOMPARE(platform_.shellOpen(path, directory), expected);
-        if (opened.isEmpty()) {
-            QVERIFY(!QFileInfo::exists(openLog()));
+        QFETCH(QString, started);
+        for (QString* text : {&path, &directory, &started}) {
+            text->replace(u"DOCS"_s, docs_);
+            text->replace(u"HOME"_s, QDir::homePath());
+        }
+        QCOMPARE(platform_->shellOpen(path, directory), expected);
+        if (started.isEmpty()) {
+            QTest::qWait(100);
+            QCOMPARE(readLog(), QString());
         } else {
-            // xdg-open runs detached, in the working folder when it exists and else in the home folder.
-            const QString folder = QFileInfo(directory).isDir() ? directory : QDir::homePath();
-            QTRY_COMPARE(readLog(openLog()), folder + u'|' + opened + u'\n');
+            QTRY_COMPARE(readLog(), started + u'\n');
         }
     }
 
+    // Without a browser of the desktop's, $BROWSER serves web addresses, and only them.
     void aBrowserVariableServesWebAddresses()
     {
-        fakeXdgMime({}, {});
-        QCOMPARE(platform_.shellOpen(u"https://example.org/"_s, docs_), 31);
-        qputenv("BROWSER", "firefox");
-        QCOMPARE(platform_.shellOpen(u"https://example.org/"_s, docs_), 42);
-        QTRY_COMPARE(readLog(openLog()), docs_ + u"|https://example.org/\n"_s);
-        // Only web addresses: mail still needs its program.
-        QCOMPARE(platform_.shellOpen(u"mailto:a@example.org"_s, docs_), 31);
-    }
-
-    void withoutXdgOpenNothingOpens()
-    {
-        fakeXdgMime({{u"txt"_s, u"text/plain"_s}},
-                    {{u"text/plain"_s, u"editor.desktop"_s}, {u"x-scheme-handler/https"_s, u"browser.desktop"_s}});
-        QVERIFY(QFile::remove(bin_ + u"/xdg-open"_s));
-        QCOMPARE(platform_.shellOpen(docs_ + u"/a.txt"_s, docs_), 31);
-        QCOMPARE(platform_.shellOpen(u"https://example.org/"_s, docs_), 31);
-        // A missing file is still reported as such.
-        QCOMPARE(platform_.shellOpen(docs_ + u"/gone.txt"_s, docs_), 2);
-    }
-
-    // When the desktop cannot be asked, xdg-open gets its chance.
-    void anUnanswerableDesktopStillOpens_data()
-    {
-        QTest::addColumn<bool>("mimeInstalled");
-        QTest::newRow("xdg-mime missing") << false;
-        QTest::newRow("xdg-mime hangs") << true;
-    }
-
-    void anUnanswerableDesktopStillOpens()
-    {
-        QFETCH(bool, mimeInstalled);
-        QFile::remove(bin_ + u"/xdg-mime"_s);
-        if (mimeInstalled)
-            writeScript(bin_ + u"/xdg-mime"_s, u"while :; do :; done\n"_s);
-        QCOMPARE(platform_.shellOpen(docs_ + u"/a.txt"_s, docs_), 42);
-        QTRY_COMPARE(readLog(openLog()), docs_ + u'|' + docs_ + u"/a.txt\n"_s);
+        QCOMPARE(platform_->shellOpen(u"http://example.org/"_s, docs_), 31);
+        qputenv("BROWSER", "no-such-browser:app from-variable %s");
+        QCOMPARE(platform_->shellOpen(u"http://example.org/"_s, docs_), 42);
+        QTRY_COMPARE(readLog(), u"from-variable|"_s + docs_ + u"|http://example.org/\n"_s);
+        QCOMPARE(platform_->shellOpen(u"mailto:a@example.org"_s, docs_), 31);
     }
 
     void runProgram()
     {
-        const QString marker = root_.filePath(u"ran"_s);
-        QFile::remove(marker);
-        writeScript(bin_ + u"/player"_s, u"printf '%s|%s' \"$PWD\" \"$*\" > "_s + quoted(marker) + u"\n"_s);
-        QVERIFY(platform_.runProgram(bin_ + u"/player"_s, {u"/dev/sr0"_s, u"two words"_s}));
-        QTRY_COMPARE(readLog(marker), QDir::homePath() + u"|/dev/sr0 two words"_s);
-
-        QVERIFY(!platform_.runProgram(bin_ + u"/no-such-player"_s, {}));
-        QVERIFY(!platform_.runProgram(QString(), {}));
+        QVERIFY(platform_->runProgram(bin_ + u"/app"_s, {u"player"_s, u"/dev/sr0"_s}));
+        QTRY_COMPARE(readLog(), u"player|"_s + QDir::homePath() + u"|/dev/sr0\n"_s);
+        QVERIFY(!platform_->runProgram(bin_ + u"/no-such-player"_s, {}));
+        QVERIFY(!platform_->runProgram(QString(), {}));
     }
 
-    void cdPlayerPath_data()
+    // The user's choice in mimeapps.list, by the program its entry starts.
+    void cdPlayerPath()
     {
-        QTest::addColumn<QString>("defaultId");
-        QTest::addColumn<QString>("entryPath");  // below share/applications
+        QCOMPARE(platform_->cdPlayerPath(), bin_ + u"/cdplayer"_s);
+    }
+
+    void programOfDesktopEntry_data()
+    {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("expected");  // BIN stands for the fake bin folder
 
-        const QString id = u"dawnbell-test-player.desktop"_s;
         const QString head = u"[Desktop Entry]\nType=Application\nName=Player\n"_s;
-        QTest::newRow("program on PATH") << id << id << head + u"Exec=cdplayer --play %U\n"_s << u"BIN/cdplayer"_s;
+        QTest::newRow("program on PATH") << head + u"Exec=cdplayer --play %U\n"_s << u"BIN/cdplayer"_s;
         QTest::newRow("quotes and escapes")
-            << id << id << head + u"Exec=\"BIN/cd\\splayer\" --title \"a \\\\\"b\\\\\"\"\n"_s << u"BIN/cd player"_s;
-        QTest::newRow("escaped blank splits") << id << id << head + u"Exec=BIN/cdplayer\\s--play\n"_s << u"BIN/cdplayer"_s;
-        QTest::newRow("env prefix") << id << id << head + u"Exec=env LANG=C QT_SCALE=2 cdplayer %U\n"_s << u"BIN/cdplayer"_s;
-        QTest::newRow("vendor folder")
-            << u"dawnbelltest-player.desktop"_s << u"dawnbelltest/player.desktop"_s << head + u"Exec=cdplayer\n"_s
-            << u"BIN/cdplayer"_s;
-        QTest::newRow("no default program") << QString() << id << head + u"Exec=cdplayer\n"_s << QString();
-        QTest::newRow("entry file missing") << u"dawnbell-test-other.desktop"_s << id << head + u"Exec=cdplayer\n"_s << QString();
-        QTest::newRow("program not installed") << id << id << head + u"Exec=no-such-player %U\n"_s << QString();
-        QTest::newRow("TryExec not installed") << id << id << head + u"TryExec=no-such-player\nExec=cdplayer\n"_s << QString();
-        QTest::newRow("hidden entry") << id << id << head + u"Hidden=true\nExec=cdplayer\n"_s << QString();
+            << head + u"Exec=\"BIN/cd\\splayer\" --title \"a \\\\\"b\\\\\"\"\n"_s << u"BIN/cd player"_s;
+        QTest::newRow("escaped blank splits") << head + u"Exec=BIN/cdplayer\\s--play\n"_s << u"BIN/cdplayer"_s;
+        QTest::newRow("env prefix") << head + u"Exec=env LANG=C QT_SCALE=2 cdplayer %U\n"_s << u"BIN/cdplayer"_s;
+        QTest::newRow("program not installed") << head + u"Exec=no-such-player %U\n"_s << QString();
+        QTest::newRow("TryExec not installed") << head + u"TryExec=no-such-player\nExec=cdplayer\n"_s << QString();
+        QTest::newRow("hidden entry") << head + u"Hidden=true\nExec=cdplayer\n"_s << QString();
         QTest::newRow("Exec of an action only")
-            << id << id << head + u"\n[Desktop Action Play]\nExec=cdplayer --play\n"_s << QString();
-        QTest::newRow("empty Exec") << id << id << head + u"Exec=\n"_s << QString();
+            << head + u"\n[Desktop Action Play]\nExec=cdplayer --play\n"_s << QString();
+        QTest::newRow("empty Exec") << head + u"Exec=\n"_s << QString();
     }
 
-    void cdPlayerPath()
+    void programOfDesktopEntry()
     {
-        QFETCH(QString, defaultId);
-        QFETCH(QString, entryPath);
         QFETCH(QString, entry);
         QFETCH(QString, expected);
         entry.replace(u"BIN"_s, bin_);
         expected.replace(u"BIN"_s, bin_);
-        writeScript(bin_ + u"/cdplayer"_s, u"exit 0\n"_s);
         writeScript(bin_ + u"/cd player"_s, u"exit 0\n"_s);
-        fakeXdgMime({}, defaultId.isEmpty() ? Answers{} : Answers{{u"x-content/audio-cdda"_s, defaultId}});
-
-        const QString applications = share_ + u"/applications"_s;
-        QVERIFY(QDir(applications).removeRecursively());
-        const QString entryFile = applications + u'/' + entryPath;
-        QVERIFY(QDir().mkpath(QFileInfo(entryFile).absolutePath()));
-        QFile file(entryFile);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(entry.toUtf8());
-        file.close();
-
-        QCOMPARE(platform_.cdPlayerPath(), expected);
-        QVERIFY(readLog(mimeLog()).contains(u"query default x-content/audio-cdda"_s));
-    }
-
-    // The user's own entries in XDG_DATA_HOME come before the system's.
-    void userEntriesComeFirst()
-    {
-        writeScript(bin_ + u"/cdplayer"_s, u"exit 0\n"_s);
-        writeScript(bin_ + u"/mine"_s, u"exit 0\n"_s);
-        fakeXdgMime({}, {{u"x-content/audio-cdda"_s, u"dawnbell-test-player.desktop"_s}});
-        const QString userApps = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications"_s;
-        QVERIFY(QDir().mkpath(userApps));
-        QVERIFY(QDir().mkpath(share_ + u"/applications"_s));
-        for (const auto& [folder, program] : {std::pair{userApps, u"mine"_s}, std::pair{share_ + u"/applications"_s, u"cdplayer"_s}}) {
-            QFile file(folder + u"/dawnbell-test-player.desktop"_s);
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write((u"[Desktop Entry]\nExec="_s + program + u'\n').toUtf8());
-        }
-        QCOMPARE(platform_.cdPlayerPath(), bin_ + u"/mine"_s);
-        QVERIFY(QFile::remove(userApps + u"/dawnbell-test-player.desktop"_s));
+        const QString file = root_.filePath(u"entry.desktop"_s);
+        writeFile(file, entry);
+        QCOMPARE(xdg::programOfDesktopEntry(file), expected);
+        QCOMPARE(xdg::programOfDesktopEntry(root_.filePath(u"missing.desktop"_s)), QString());
     }
 };
 

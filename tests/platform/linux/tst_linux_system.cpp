@@ -1,4 +1,4 @@
-// The drive table seen through getDriveType, and files that can or cannot be read.
+// The drive table seen through the platform's drive questions, and files that can or cannot be read.
 
 #include "platform/cd_drives.h"
 #include "platform/linux/LinuxPlatform.h"
@@ -46,24 +46,41 @@ private slots:
         }
     }
 
-    // Each question looks at the drives afresh: a disc image is there, then gone.
+    // The questions answer from the table scanned at start-up and on rescanDrives, never from a look of their own.
     void driveTypes()
     {
         QDir discs(discsFolder());
         QVERIFY(discs.removeRecursively());
         QVERIFY(QDir().mkpath(discsFolder()));
+        QFile::remove(driveLettersFile());
         touch(discs.filePath(u"morning.cue"_s));
         touch(discs.filePath(u"morning.bin"_s));
-        const QString image = listCdDrives().back().name;
-
-        QCOMPARE(platform_.getDriveType(image.toLower() + u'\\'), DRIVE_CDROM);
-        QCOMPARE(platform_.cdDevicePath(image), discs.absoluteFilePath(u"morning.cue"_s));
+        LinuxPlatform platform(std::make_unique<StubMedia>());
+        const auto letterOf = [&](const QString& cue) {
+            for (char16_t letter = u'D'; letter <= u'Z'; ++letter) {
+                const QString root = QString(QChar(letter)) + u':';
+                if (platform.cdDevicePath(root) == discs.absoluteFilePath(cue))
+                    return root;
+            }
+            return QString();
+        };
+        const QString image = letterOf(u"morning.cue"_s);
+        QVERIFY(!image.isEmpty());
+        QCOMPARE(platform.getDriveType(image.toLower() + u'\\'), DRIVE_CDROM);
         for (const QString& other : {u"C:"_s, QString(), u"/dev/sr0"_s})
-            QCOMPARE(platform_.getDriveType(other), DRIVE_NO_ROOT_DIR);
+            QCOMPARE(platform.getDriveType(other), DRIVE_NO_ROOT_DIR);
 
         QVERIFY(discs.remove(u"morning.bin"_s));
-        QCOMPARE(platform_.getDriveType(image), DRIVE_NO_ROOT_DIR);
-        QCOMPARE(platform_.cdDevicePath(image), QString());
+        touch(discs.filePath(u"evening.cue"_s));
+        touch(discs.filePath(u"evening.bin"_s));
+        QCOMPARE(platform.getDriveType(image), DRIVE_CDROM);
+        QVERIFY(letterOf(u"evening.cue"_s).isEmpty());
+        platform.rescanDrives();
+        QCOMPARE(platform.getDriveType(image), DRIVE_NO_ROOT_DIR);
+        QCOMPARE(platform.cdDevicePath(image), QString());
+        // The new image takes a letter of its own, not that of the one that is gone.
+        const QString evening = letterOf(u"evening.cue"_s);
+        QVERIFY(!evening.isEmpty() && evening != image);
     }
 };
 
