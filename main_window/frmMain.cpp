@@ -3,6 +3,7 @@
 #include "core/Module1.h"
 #include "core/TextRules.h"
 #include "editors/frmDialog.h"
+#include "settings_dialog/frmOptions.h"
 #include "platform/units.h"
 
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QFrame>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -119,6 +121,7 @@ void frmMain::BuildControls()
                      QStringLiteral("Click to change settings"));
     Image2->move(8, 46);
     Image2->setCursor(Qt::PointingHandCursor);
+    Image2->installEventFilter(this);  // pressed look and click
     Label3 = Named(new QLabel(QStringLiteral("Alarm set for:"), client), "Label3");
     Label3->setGeometry(48, 44, 130, 16);
     lblAlarm = Named(new QLabel(QStringLiteral("7:45:00 AM"), client), "lblAlarm");
@@ -269,6 +272,7 @@ void frmMain::BuildMenus()
             (this->*handler)();
         });
     };
+    on(mnuOptions, &frmMain::mnuOptions_Click);
     on(mnuSaveNow, &frmMain::mnuSaveNow_Click);
     on(mnuSaveOnExit, &frmMain::mnuSaveOnExit_Click);
     on(mnuOffNow, &frmMain::mnuOffNow_Click);
@@ -550,6 +554,17 @@ bool frmMain::Session_CommitData(bool interactionAllowed)
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (watched == Image2 && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (type == QEvent::MouseButtonPress) {
+            Image2_MouseDown();
+        } else {
+            Image2_MouseUp();
+            if (mouse->button() == Qt::LeftButton && Image2->rect().contains(mouse->position().toPoint()))
+                Image2_Click();
+        }
+        return true;
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::MouseButtonRelease)
         return false;
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -962,6 +977,36 @@ void frmMain::mnuPopOpen_Click()
 }
 
 void frmMain::mnuPopExit_Click() { mnuExit_Click(); }
+
+void frmMain::mnuOptions_Click()
+{
+    const QString state = lblOnOff->text();
+    const QString refusal = QStringLiteral("Settings cannot be changed until you turn off the alarm.");
+    if (state == StateSounding) {
+        m.platform.messageBox(QStringLiteral("The alarm is going off!  You need to turn the alarm off before you "
+                                             "can change settings."),
+                              64, AppTitle);
+        return;
+    }
+    if (m.SleepActive == 1) {
+        m.platform.messageBox(refusal, 64, AppTitle);
+        return;
+    }
+    SetBusy(true);
+    if (state != StateOff) {
+        m.platform.messageBox(refusal, 64, AppTitle);
+        SetBusy(false);
+        return;
+    }
+    m.platform.doEvents();
+    frmOptions dialog(m, *this);
+    SetBusy(false);  // loaded; the window is not busy while the user works in the dialog
+    m.platform.showModal(dialog);
+}
+
+void frmMain::Image2_Click() { mnuOptions_Click(); }
+void frmMain::Image2_MouseDown() { Image2->setFrameShape(QFrame::Box); }
+void frmMain::Image2_MouseUp() { Image2->setFrameShape(QFrame::NoFrame); }
 
 void frmMain::mnuSaveNow_Click() { m.SaveSettings(); }
 

@@ -12,6 +12,7 @@
 #include <functional>
 
 class Module1;
+class frmPlaylist;
 class QAction;
 class QCheckBox;
 class QFrame;
@@ -118,6 +119,9 @@ public:
     // State of the window.
     QString TimeLeftText;    // the last countdown text
     QString SavedAlarmTime;  // the alarm time in effect when the alarm was last turned on
+    // The CD playlist editor while it is loaded: the settings dialog loads it and it stays loaded after the
+    // dialog's OK, until the dialog is cancelled.
+    frmPlaylist* PlaylistEditor = nullptr;
 
     // Handlers.
     void Form_Load();
@@ -144,6 +148,10 @@ public:
     void SoundTimer_Timer();
     void tmrFlashAlarm_Timer();
     void NotifyIcon_MouseMessage(int message);
+    void mnuOptions_Click();
+    void Image2_Click();
+    void Image2_MouseDown();
+    void Image2_MouseUp();
     void mnuSaveNow_Click();
     void mnuSaveOnExit_Click();
     void mnuOffNow_Click();

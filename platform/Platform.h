@@ -54,6 +54,9 @@ public:
     // What stands behind a CD drive name: the device ("/dev/sr0") or the disc image's .cue file; empty when
     // the name is no CD drive.
     virtual QString cdDevicePath(const QString& root) = 0;
+    // Reads the table of drives and disc images anew (a drive or an image may have come or gone); the answers
+    // above come from the table read last. May take as long as the drives take to answer.
+    virtual void rescanDrives() = 0;
 };
 
 // The per-user settings store of application "Dawnbell": sections of keys, every value a text.
@@ -137,6 +140,9 @@ public:
     // Where the icon's mouse messages go: WM_LBUTTONDBLCLK for a double click, WM_RBUTTONUP for the context
     // click.
     virtual void setNotifyIconCallback(std::function<void(int mouseMessage)> callback) = 0;
+    // True when the desktop has a notification area to hold the icon now; without one, a window minimized
+    // there stays on the taskbar.
+    virtual bool notifyAreaAvailable() = 0;
 };
 
 // Facts about the machine.

@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QSystemTrayIcon>
 #include <QWidget>
 
 namespace {
@@ -88,6 +89,9 @@ QString LinuxPlatform::cdDevicePath(const QString& root)
     const CdDrive* drive = findCdDrive(drives, root);
     return drive ? drive->source : QString();
 }
+
+// Every answer reads the table anew, so there is nothing to refresh.
+void LinuxPlatform::rescanDrives() {}
 
 // ---- SystemInfo ----------------------------------------------------------------------------------------------
 
@@ -192,6 +196,11 @@ bool LinuxPlatform::shellNotifyIcon(int message, const NotifyIconData& data)
     default:
         return false;
     }
+}
+
+bool LinuxPlatform::notifyAreaAvailable()
+{
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void LinuxPlatform::setNotifyIconCallback(std::function<void(int mouseMessage)> callback)

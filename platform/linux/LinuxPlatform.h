@@ -34,6 +34,7 @@ public:
     // Drives
     int getDriveType(const QString& root) override;
     QString cdDevicePath(const QString& root) override;
+    void rescanDrives() override;
 
     // SettingsStore
     QString getSetting(const QString& section, const QString& key, const QString& fallback) override;
@@ -60,6 +61,7 @@ public:
     // NotifyArea
     bool shellNotifyIcon(int message, const NotifyIconData& data) override;
     void setNotifyIconCallback(std::function<void(int mouseMessage)> callback) override;
+    bool notifyAreaAvailable() override;
     // The tray icon behind the notification-area calls (made on first use; needs a QApplication).
     QSystemTrayIcon& notifyIcon();
 

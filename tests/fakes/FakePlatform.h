@@ -57,6 +57,8 @@ public:
     QStringList cdDrives;  // names such as "E:" that are CD-ROM drives
     int getDriveType(const QString& root) override;
     QString cdDevicePath(const QString& root) override;
+    int driveRescans = 0;
+    void rescanDrives() override { ++driveRescans; }
 
     // --- Settings store -----------------------------------------------------------------------------------
     QMap<QString, QString> store;  // "Section/Key" -> text, as committed
@@ -117,6 +119,7 @@ public:
     std::function<void(int)> iconCallback;
     bool shellNotifyIcon(int message, const NotifyIconData& data) override;
     void setNotifyIconCallback(std::function<void(int)> callback) override { iconCallback = std::move(callback); }
+    bool notifyAreaAvailable() override { return trayAvailable; }
 
     // --- System information and clock --------------------------------------------------------------------
     QString exePath = QStringLiteral("/opt/dawnbell/bin/dawnbell");
