@@ -44,6 +44,7 @@ frmPlaylist::frmPlaylist(Module1& module, QWidget* parent) : QDialog(parent), m(
     cmbTrack = Named(new QComboBox(this), "cmbTrack");
     cmbTrack->setEditable(true);
     cmbTrack->setInsertPolicy(QComboBox::NoInsert);
+    cmbTrack->setCompleter(nullptr);  // a typed "1" stays 1, not the list's "10"
     cmbTrack->setToolTip(QStringLiteral("The alarm will start the CD on this track"));
     cmbTrack->setAccessibleName(cmbTrack->toolTip());
     for (int track = 1; track <= 25; ++track)

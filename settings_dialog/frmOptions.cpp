@@ -88,8 +88,10 @@ QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items, bo
 {
     auto* combo = Named(new QComboBox(parent), name);
     combo->setEditable(editable);
-    if (editable)
+    if (editable) {
         combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setCompleter(nullptr);  // a typed "3" stays 3, not the list's "30"
+    }
     combo->addItems(items);
     combo->setFixedWidth(width);
     return combo;

@@ -295,6 +295,7 @@ private slots:
         QTest::addColumn<QString>("corrected");
         QTest::newRow("hour") << "cmbHour" << "13" << "12";
         QTest::newRow("minute") << "cmbMinute" << "7" << "07";
+        QTest::newRow("second, not completed from the list") << "cmbSecond" << "3" << "03";
         QTest::newRow("second") << "cmbSecond" << "75" << "59";
         QTest::newRow("AM/PM") << "cmbAMPM" << "pmx" << "PM";
     }
