@@ -257,12 +257,18 @@ int FloorClamped(const QString& text, int low, int high)
 
 QString TwoDigits(int64_t value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); }
 
-// The number a step button starts from.
-int64_t StepStart(const QString& text, const QString& corrected)
+// A step button's number: the field's number, one up or down, wrapped round on the side it leaves. A number
+// beyond 16 bits steps from the field's correction.
+int64_t Stepped(const QString& text, const QString& corrected, int delta, int low, int high)
 {
-    const int64_t n = WholeNumber(text);
+    int64_t n = WholeNumber(text);
     if (n < std::numeric_limits<int16_t>::min() || n > std::numeric_limits<int16_t>::max())
-        return WholeNumber(corrected);
+        n = WholeNumber(corrected);
+    n += delta;
+    if (delta > 0 && n > high)
+        return low;
+    if (delta < 0 && n < low)
+        return high;
     return n;
 }
 
@@ -292,22 +298,12 @@ QString CorrectAmPm(const QString& text, AmPmEntry entry)
 
 QString StepHour(const QString& text, int delta)
 {
-    int64_t n = StepStart(text, CorrectHour(text)) + delta;
-    if (delta > 0 && n > 12)
-        n = 1;
-    else if (delta < 0 && n < 1)
-        n = 12;
-    return QString::number(n);
+    return QString::number(Stepped(text, CorrectHour(text), delta, 1, 12));
 }
 
 QString StepMinuteSecond(const QString& text, int delta)
 {
-    int64_t n = StepStart(text, CorrectMinuteSecond(text)) + delta;
-    if (delta > 0 && n > 59)
-        n = 0;
-    else if (delta < 0 && n < 0)
-        n = 59;
-    return TwoDigits(n);
+    return TwoDigits(Stepped(text, CorrectMinuteSecond(text), delta, 0, 59));
 }
 
 QString ToggleAmPm(const QString& text)
