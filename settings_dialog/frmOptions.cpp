@@ -866,6 +866,7 @@ void frmOptions::cmdOK_Click()
     cmbMinute_LostFocus();
     cmbSecond_LostFocus();
     cmbHour_LostFocus();
+    cmbGradMinutes_LostFocus();  // a ramp length typed and confirmed with Enter never left its field
     RestorePreviewedVolume();
     m.ShowMidiGradualNote();
 

@@ -207,6 +207,7 @@ private slots:
                                        "Alarm/LoopSound=1", "Settings/Dialog3=0", "Settings/SleepEnabled=1"};
         QTest::newRow("OK") << true
                             << immediate + QStringList{"Alarm/AlarmTime=9:05:30 PM", "Alarm/AllowMultipleSnoozes=1",
+                                                       "Alarm/GradVolumeMinutes=10",
                                                        "Alarm/AllowSnooze=1", "Alarm/CDStartTrack=4",
                                                        "Alarm/SnoozeTime=12", "Alarm/TimerTime=10",
                                                        "Settings/BGColor=1193046", "Settings/CDOffWithAlarm=0",
@@ -248,6 +249,7 @@ private slots:
         d->optSound->click();
         d->chkLoop->click();
         d->chkGradual->click();
+        d->cmbGradMinutes->setEditText(QStringLiteral("10"));  // typed, never left: OK takes it
         (ok ? d->cmdOK : d->cmdCancel)->click();
         QCOMPARE(d->result(), ok ? int(QDialog::Accepted) : int(QDialog::Rejected));
         QCOMPARE(w.main().PlaylistEditor != nullptr, ok);
