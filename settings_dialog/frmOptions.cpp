@@ -148,6 +148,12 @@ frmOptions::frmOptions(Module1& module, frmMain& main) : QDialog(&main), m(modul
 
 frmOptions::~frmOptions()
 {
+    // The controls go after this object: what they signal while they go (a field that loses the focus and
+    // finishes its editing) must not reach its handlers any more.
+    for (QObject* child : findChildren<QObject*>()) {
+        child->disconnect(this);
+        child->removeEventFilter(this);
+    }
     // A preview may not outlive the dialog, however it goes.
     RestorePreviewedVolume();
     if (mainForm.PlaylistEditor && mainForm.PlaylistEditor->Options == this)
