@@ -3,8 +3,8 @@
 #include "core/Module1.h"
 #include "core/TextRules.h"
 #include "editors/frmDialog.h"
-#include "settings_dialog/frmOptions.h"
 #include "platform/units.h"
+#include "settings_dialog/frmOptions.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,9 +13,9 @@
 #include <QFrame>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
