@@ -49,14 +49,7 @@ void Module1::Main()
     LoadSettings();
 
     // The first CD-ROM drive from "A:" on is the alarm drive.
-    QString detected;
-    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
-        const QString root = QString(QChar(letter)) + QLatin1Char(':');
-        if (platform.getDriveType(root) == DRIVE_CDROM) {
-            detected = root;
-            break;
-        }
-    }
+    const QString detected = CdDriveNames().value(0);
     AppSettings.CDDrive = detected;
     if (detected.isEmpty() && AppSettings.Dialog1 == 1) {
         AppSettings.Dialog1 = ShowInfoDialog(QStringLiteral(
@@ -143,12 +136,8 @@ void Module1::LoadSettings()
     s.BGColor = color && *color >= std::numeric_limits<int32_t>::min() && *color <= std::numeric_limits<int32_t>::max()
                     ? static_cast<int32_t>(RoundHalfEven(*color))
                     : -1;
-    if (s.BGColor == -1) {
-        QWidget* window = f.OwnerWidget();
-        const double colours =
-            std::pow(2.0, platform.getDeviceCaps(window, BITSPIXEL)) * platform.getDeviceCaps(window, PLANES);
-        s.BGColor = colours < 10000 ? 0xFFFFFF : 0xE0E0E0;
-    }
+    if (s.BGColor == -1)
+        s.BGColor = DefaultBackgroundColor();
     if (s.BGColor < 0)
         s.BGColor = 0xE0E0E0;
     ApplyBackgroundColor();
@@ -293,6 +282,25 @@ bool Module1::WriteSettings(QString& error)
     put(SectionPresets, "Preset3Desc", s.Preset3Desc);
 
     return platform.commitSettings(error);
+}
+
+int32_t Module1::DefaultBackgroundColor()
+{
+    QWidget* window = MainForm->OwnerWidget();
+    const double colours =
+        std::pow(2.0, platform.getDeviceCaps(window, BITSPIXEL)) * platform.getDeviceCaps(window, PLANES);
+    return colours < 10000 ? 0xFFFFFF : 0xE0E0E0;
+}
+
+QStringList Module1::CdDriveNames()
+{
+    QStringList drives;
+    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
+        const QString root = QString(QChar(letter)) + QLatin1Char(':');
+        if (platform.getDriveType(root) == DRIVE_CDROM)
+            drives << root;
+    }
+    return drives;
 }
 
 void Module1::ApplyBackgroundColor()

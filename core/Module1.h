@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -108,6 +109,12 @@ public:
     void SaveSettings();
     // Paints BGColor onto the main window and picks the label text colour that reads on it.
     void ApplyBackgroundColor();
+    // The background a first run starts with, chosen from the display: white on a display of fewer than 10000
+    // colours, light grey on one with more.
+    int32_t DefaultBackgroundColor();
+
+    // The CD-ROM drives "A:" to "Z:" as the drive table answers, in letter order.
+    QStringList CdDriveNames();
 
     // MCI: a send whose failure is harmless, a send whose failure is reported, and the mode of a device.
     QString SendMci(const QString& command);

@@ -1,7 +1,9 @@
 #include "core/TextRules.h"
 
 #include <QRegularExpression>
+#include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -219,3 +221,143 @@ QString ShortenPath(const QString& path, int wholeBelow, const QString& tooLong)
 
 QString HintTooLongText() { return QStringLiteral("*** Filename too long to display ***"); }
 QString LabelTooLongText() { return QStringLiteral("- Filename too long to display -"); }
+
+// ---------------------------------------------------------------------------------------------------------
+// The alarm-time fields
+
+int64_t WholeNumber(const QString& text) { return RoundHalfEven(NumericValue(text)); }
+
+int16_t WholeNumber16(const QString& text)
+{
+    return static_cast<int16_t>(std::clamp<int64_t>(WholeNumber(text), std::numeric_limits<int16_t>::min(),
+                                                    std::numeric_limits<int16_t>::max()));
+}
+
+TimeFields SplitTimeText(const QString& text)
+{
+    const QString t = text.size() > 11 ? text.right(11) : text;
+    const bool twoDigitHour = t.size() > 2 && t[2] == u':';
+    if (twoDigitHour)
+        return {t.mid(0, 2), t.mid(3, 2), t.mid(6, 2), t.right(2)};
+    return {t.mid(0, 1), t.mid(2, 2), t.mid(5, 2), t.right(2)};
+}
+
+QString JoinTimeFields(const TimeFields& f)
+{
+    return f.hour + QLatin1Char(':') + f.minute + QLatin1Char(':') + f.second + QLatin1Char(' ') + f.ampm;
+}
+
+namespace {
+
+// The number of a field rounded down and held to [low, high].
+int FloorClamped(const QString& text, int low, int high)
+{
+    return static_cast<int>(std::clamp(std::floor(NumericValue(text)), double(low), double(high)));
+}
+
+QString TwoDigits(int64_t value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); }
+
+// A step button's number: the field's number, one up or down, wrapped round on the side it leaves. A number
+// beyond 16 bits steps from the field's correction.
+int64_t Stepped(const QString& text, const QString& corrected, int delta, int low, int high)
+{
+    int64_t n = WholeNumber(text);
+    if (n < std::numeric_limits<int16_t>::min() || n > std::numeric_limits<int16_t>::max())
+        n = WholeNumber(corrected);
+    n += delta;
+    if (delta > 0 && n > high)
+        return low;
+    if (delta < 0 && n < low)
+        return high;
+    return n;
+}
+
+}  // namespace
+
+QString CorrectHour(const QString& text) { return QString::number(FloorClamped(text, 1, 12)); }
+
+QString CorrectMinuteSecond(const QString& text) { return TwoDigits(FloorClamped(text, 0, 59)); }
+
+QString CorrectAmPm(const QString& text, AmPmEntry entry)
+{
+    static const QStringList am = {QStringLiteral("A.M."), QStringLiteral("a.m."), QStringLiteral("A.m."),
+                                   QStringLiteral("Am"), QStringLiteral("am"), QStringLiteral("A"),
+                                   QStringLiteral("a")};
+    static const QStringList pm = {QStringLiteral("P.M."), QStringLiteral("p.m."), QStringLiteral("P.m."),
+                                   QStringLiteral("Pm"), QStringLiteral("pm"), QStringLiteral("P"),
+                                   QStringLiteral("p")};
+    QString t = text;
+    if (entry == AmPmEntry::CutToTwo && t.size() > 2 && !am.mid(0, 3).contains(t) && !pm.mid(0, 3).contains(t))
+        t = t.left(2);
+    if (am.contains(t))
+        return QStringLiteral("AM");
+    if (pm.contains(t))
+        return QStringLiteral("PM");
+    return t == QLatin1String("PM") ? t : QStringLiteral("AM");
+}
+
+QString StepHour(const QString& text, int delta)
+{
+    return QString::number(Stepped(text, CorrectHour(text), delta, 1, 12));
+}
+
+QString StepMinuteSecond(const QString& text, int delta)
+{
+    return TwoDigits(Stepped(text, CorrectMinuteSecond(text), delta, 0, 59));
+}
+
+QString ToggleAmPm(const QString& text)
+{
+    return CorrectAmPm(text, AmPmEntry::CutToTwo) == QLatin1String("AM") ? QStringLiteral("PM")
+                                                                           : QStringLiteral("AM");
+}
+
+QString CorrectTimerMinutes(const QString& text)
+{
+    const double minutes = NumericValue(text);
+    return minutes < 1 || minutes > 60 ? QStringLiteral("5") : text;
+}
+
+QString TimerTimeText(const QString& now, int minutes)
+{
+    const QString t = now.size() == 10 ? QLatin1Char('0') + now : now;
+    QString mark = t.right(2);
+    int64_t h = WholeNumber(t.mid(0, 2));
+    int64_t m = WholeNumber(t.mid(3, 2));
+    const QString seconds = t.mid(6, 2);
+    if (mark == QLatin1String("AM") && h == 12)
+        h = 0;
+    else if (mark == QLatin1String("PM") && h != 12)
+        h += 12;
+    m += minutes;
+    if (m > 59) {
+        m -= 60;
+        if (++h == 24)
+            h = 0;
+    }
+    if (h == 0) {
+        h = 12;
+        mark = QStringLiteral("AM");
+    } else if (h == 12) {
+        mark = QStringLiteral("PM");
+    } else if (h > 12) {
+        h -= 12;
+        mark = QStringLiteral("PM");
+    } else {
+        mark = QStringLiteral("AM");
+    }
+    return QString::number(h) + QLatin1Char(':') + TwoDigits(m) + QLatin1Char(':') + seconds + QLatin1Char(' ') +
+           mark;
+}
+
+QString SleepLengthText(int minutes)
+{
+    return minutes == 1 ? QStringLiteral(" 1 minute") : QLatin1Char(' ') + QString::number(minutes) + QStringLiteral(" minutes");
+}
+
+QString CdInfoText(int16_t usePlaylist, int startTrack)
+{
+    if (usePlaylist == 1)
+        return QStringLiteral("Using custom playlist.");
+    return QStringLiteral("Alarm will start on track ") + QString::number(startTrack) + QLatin1Char('.');
+}

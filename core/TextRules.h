@@ -55,3 +55,54 @@ inline constexpr int SourcePanelWholeBelow = 37;  // the alarm-source panel, whe
 inline constexpr int ChosenFileWholeBelow = 32;   // the alarm page, after a file was chosen
 QString HintTooLongText();         // "*** Filename too long to display ***"
 QString LabelTooLongText();        // "- Filename too long to display -"
+
+// ---- The alarm-time fields of the settings dialog and the preset editor, and the dialog's small texts ----
+
+// A field read as a whole number: its numeric value rounded to the nearest whole number, a half going to the
+// even neighbour; 0 for a text without a number ("2.5" is 2, "12abc" is 12, "abc" is 0).
+int64_t WholeNumber(const QString& text);
+// The same, held to the range of a 16-bit setting.
+int16_t WholeNumber16(const QString& text);
+
+// The four alarm-time fields: hour, minute, second and the AM/PM mark, as texts.
+struct TimeFields {
+    QString hour;
+    QString minute;
+    QString second;
+    QString ampm;
+    bool operator==(const TimeFields&) const = default;
+};
+// A time text split by position. A text longer than 11 characters is cut to its last 11 first. When the third
+// character is ":" the hour is characters 1-2, the minute 4-5, the second 7-8; otherwise the hour is character
+// 1, the minute 3-4, the second 6-7. The mark is always the last two characters.
+TimeFields SplitTimeText(const QString& text);
+// The fields joined into a time text: hour ":" minute ":" second " " mark.
+QString JoinTimeFields(const TimeFields& fields);
+
+// The corrections a field gets when it loses the focus. Hour: the number read, rounded down, held to 1..12,
+// without a leading zero. Minute and second: rounded down, held to 0..59, two digits.
+QString CorrectHour(const QString& text);
+QString CorrectMinuteSecond(const QString& text);
+// The AM/PM mark: "A.M.", "a.m.", "A.m.", "Am", "am", "A", "a" are "AM", the same forms with P are "PM", and
+// anything else is "AM"; comparisons keep case. The settings dialog first cuts a longer entry to its first two
+// characters ("pmx" is "PM"); the preset editor never cuts ("pmx" is "AM").
+enum class AmPmEntry { CutToTwo, Whole };
+QString CorrectAmPm(const QString& text, AmPmEntry entry);
+// The step buttons: the field's number, rounded half to even, one up (`delta` 1) or down (-1). Only the side
+// the step leaves wraps round: the hour goes from 12 up to 1 and from 1 down to 12, minutes and seconds from 59
+// up to 00 and from 00 down to 59. A number beyond 16 bits steps from its correction.
+QString StepHour(const QString& text, int delta);
+QString StepMinuteSecond(const QString& text, int delta);
+// The AM/PM button: the settings dialog's correction, then the other half of the day.
+QString ToggleAmPm(const QString& text);
+
+// The countdown timer's minutes: the field as it stands when its number lies in 1..60, else "5".
+QString CorrectTimerMinutes(const QString& text);
+// The alarm time of the countdown timer started at the clock text `now`: `minutes` (1 to 60) later, keeping
+// the seconds of `now`, round midnight as needed.
+QString TimerTimeText(const QString& now, int minutes);
+
+// The sleep length as its label shows it: " 1 minute", " 15 minutes".
+QString SleepLengthText(int minutes);
+// How the alarm CD plays, as the alarm page shows it: "Using custom playlist." or "Alarm will start on track 3.".
+QString CdInfoText(int16_t usePlaylist, int startTrack);

@@ -3,10 +3,12 @@
 #include "core/Module1.h"
 #include "core/TextRules.h"
 #include "editors/frmAbout.h"
+#include "editors/FormParts.h"
 #include "editors/frmDialog.h"
 #include "editors/frmVersion.h"
 #include "platform/units.h"
 #include "resources/DataFolder.h"
+#include "settings_dialog/frmOptions.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -39,20 +42,11 @@ const QString NoAlarmTip = QStringLiteral("Dawnbell - No alarm set");
 constexpr int WindowWidth = 360;
 constexpr int IconSize = 18;
 
-template <typename T>
-T* Named(T* object, const char* name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
-
 // A picture, with the name a screen reader reads for it: its tool tip, or what it stands for.
 QLabel* Picture(QWidget* parent, const char* name, const QString& icon, int size, const QString& tip,
                 const QString& accessibleName = {})
 {
-    auto* label = Named(new QLabel(parent), name);
-    label->setPixmap(QIcon(icon).pixmap(size, size));
-    label->setFixedSize(size, size);
+    QLabel* label = PictureLabel(parent, name, QIcon(icon), size);
     label->setScaledContents(true);
     if (!tip.isEmpty())
         label->setToolTip(tip);
@@ -135,6 +129,7 @@ void frmMain::BuildControls()
                      QStringLiteral("Click to change settings"));
     Image2->move(8, 46);
     Image2->setCursor(Qt::PointingHandCursor);
+    Image2->installEventFilter(this);  // pressed look and click
     Label3 = Named(new QLabel(QStringLiteral("Alarm set for:"), client), "Label3");
     Label3->setGeometry(48, 44, 130, 16);
     lblAlarm = Named(new QLabel(QStringLiteral("7:45:00 AM"), client), "lblAlarm");
@@ -309,6 +304,7 @@ void frmMain::BuildMenus()
             (this->*handler)();
         });
     };
+    on(mnuOptions, &frmMain::mnuOptions_Click);
     on(mnuSaveNow, &frmMain::mnuSaveNow_Click);
     on(mnuSaveOnExit, &frmMain::mnuSaveOnExit_Click);
     on(mnuOffNow, &frmMain::mnuOffNow_Click);
@@ -641,6 +637,17 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         }
         return false;
     }
+    if (watched == Image2 && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (type == QEvent::MouseButtonPress) {
+            Image2_MouseDown();
+        } else {
+            Image2_MouseUp();
+            if (mouse->button() == Qt::LeftButton && Image2->rect().contains(mouse->position().toPoint()))
+                Image2_Click();
+        }
+        return true;
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::MouseButtonRelease)
         return false;
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -693,7 +700,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     }
     // Enter or Space on Image2 does what its click does.
     if (!used && watched == Image2 && (keyCode == 13 || keyCode == 32)) {
-        mnuOptions->trigger();
+        Image2_Click();
         used = true;
     }
     if (used)
@@ -1079,6 +1086,36 @@ void frmMain::mnuPopOpen_Click()
 }
 
 void frmMain::mnuPopExit_Click() { mnuExit_Click(); }
+
+void frmMain::mnuOptions_Click()
+{
+    const QString state = lblOnOff->text();
+    const QString refusal = QStringLiteral("Settings cannot be changed until you turn off the alarm.");
+    if (state == StateSounding) {
+        m.platform.messageBox(QStringLiteral("The alarm is going off!  You need to turn the alarm off before you "
+                                             "can change settings."),
+                              64, AppTitle);
+        return;
+    }
+    if (m.SleepActive == 1) {
+        m.platform.messageBox(refusal, 64, AppTitle);
+        return;
+    }
+    SetBusy(true);
+    if (state != StateOff) {
+        m.platform.messageBox(refusal, 64, AppTitle);
+        SetBusy(false);
+        return;
+    }
+    m.platform.doEvents();
+    frmOptions dialog(m, *this);
+    SetBusy(false);  // loaded; the window is not busy while the user works in the dialog
+    m.platform.showModal(dialog);
+}
+
+void frmMain::Image2_Click() { mnuOptions_Click(); }
+void frmMain::Image2_MouseDown() { Image2->setFrameShape(QFrame::Box); }
+void frmMain::Image2_MouseUp() { Image2->setFrameShape(QFrame::NoFrame); }
 
 void frmMain::mnuSaveNow_Click() { m.SaveSettings(); }
 

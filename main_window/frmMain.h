@@ -13,6 +13,7 @@
 #include <optional>
 
 class Module1;
+class frmPlaylist;
 class QAction;
 class QCheckBox;
 class QDialog;
@@ -120,6 +121,9 @@ public:
     // State of the window.
     QString TimeLeftText;    // the last countdown text
     QString SavedAlarmTime;  // the alarm time in effect when the alarm was last turned on
+    // The CD playlist editor while it is loaded: the settings dialog loads it and it stays loaded after the
+    // dialog's OK, until the dialog is cancelled.
+    frmPlaylist* PlaylistEditor = nullptr;
 
     // Handlers.
     void Form_Load();
@@ -146,6 +150,10 @@ public:
     void SoundTimer_Timer();
     void tmrFlashAlarm_Timer();
     void NotifyIcon_MouseMessage(int message);
+    void mnuOptions_Click();
+    void Image2_Click();
+    void Image2_MouseDown();
+    void Image2_MouseUp();
     void mnuSaveNow_Click();
     void mnuSaveOnExit_Click();
     void mnuOffNow_Click();

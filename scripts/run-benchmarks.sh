@@ -7,12 +7,14 @@ cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
 
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build-release --target bench_media bench_program dawnbell
+cmake --build build-release --target bench_media bench_program bench_options dawnbell
 
 echo "== media engine"
 build-release/bench/bench_media --seconds "${BENCH_SECONDS:-30}"
 echo "== program, offscreen"
 QT_QPA_PLATFORM=offscreen build-release/bench/bench_program --idle-seconds "${BENCH_IDLE_SECONDS:-60}"
+echo "== settings dialog, offscreen"
+QT_QPA_PLATFORM=offscreen build-release/bench/bench_options
 if command -v xvfb-run >/dev/null; then
   echo "== program, on an X server (Xvfb)"
   QT_QPA_PLATFORM=xcb xvfb-run -a build-release/bench/bench_program --idle-seconds "${BENCH_IDLE_SECONDS:-60}"

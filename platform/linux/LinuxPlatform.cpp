@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
+#include <QSystemTrayIcon>
 #include <QWidget>
 
 namespace {
@@ -241,6 +243,11 @@ bool LinuxPlatform::shellNotifyIcon(int message, const NotifyIconData& data)
     }
 }
 
+bool LinuxPlatform::notifyAreaAvailable()
+{
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 void LinuxPlatform::setNotifyIconCallback(std::function<void(int mouseMessage)> callback)
 {
     notifyCallback_ = std::move(callback);
@@ -248,8 +255,3 @@ void LinuxPlatform::setNotifyIconCallback(std::function<void(int mouseMessage)> 
         notifyHost_->setCallback(notifyCallback_);
 }
 
-bool LinuxPlatform::notifyAreaAvailable()
-{
-    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr &&
-           QSystemTrayIcon::isSystemTrayAvailable();
-}

@@ -223,6 +223,146 @@ private slots:
         if (shown.size() == 36 && wholeBelow == SourcePanelWholeBelow)
             QCOMPARE(ShortenPath(shown, wholeBelow, tooLong), shown);
     }
+
+    // ---- The alarm-time fields, Speed Set and the settings dialog's texts ----
+
+    void wholeNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value");
+        QTest::newRow("half to even") << "2.5" << 2;
+        QTest::newRow("half up to even") << "7.5" << 8;
+        QTest::newRow("leading number") << "12abc" << 12;
+        QTest::newRow("no number") << "abc" << 0;
+        QTest::newRow("beyond 16 bits, held") << "99999" << 32767;
+    }
+    void wholeNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        QCOMPARE(int(WholeNumber16(text)), value);
+    }
+
+    // A caption of 12 characters is cut to its last 11; a blank before a one-digit hour joins the hour.
+    void splitTimeText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("10") << "7:45:00 AM" << QStringList{"7", "45", "00", "AM"};
+        QTest::newRow("11") << "12:30:15 PM" << QStringList{"12", "30", "15", "PM"};
+        QTest::newRow("11, a blank before the hour") << " 7:05:00 AM" << QStringList{" 7", "05", "00", "AM"};
+        QTest::newRow("12, a blank before") << " 12:30:00 PM" << QStringList{"12", "30", "00", "PM"};
+        QTest::newRow("empty") << "" << QStringList{"", "", "", ""};
+    }
+    void splitTimeText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, fields);
+        const TimeFields split = SplitTimeText(text);
+        QCOMPARE((QStringList{split.hour, split.minute, split.second, split.ampm}), fields);
+        if (text.size() >= 10 && !text.startsWith(u' '))
+            QCOMPARE(JoinTimeFields(split), text);
+    }
+
+    void fieldCorrections_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("corrected");
+        const auto rows = [](const char* field, std::initializer_list<std::pair<const char*, const char*>> cases) {
+            for (const auto& [entry, corrected] : cases)
+                QTest::addRow("%s %s", field, entry) << field << entry << corrected;
+        };
+        rows("hour", {{"13", "12"}, {"0", "1"}, {"-5", "1"}, {"07", "7"}, {"7.9", "7"}, {"abc", "1"}, {"12", "12"},
+                      {" 7", "7"}, {"", "1"}, {"99999999999", "12"}});
+        rows("minute", {{"75", "59"}, {"-5", "00"}, {"5", "05"}, {"", "00"}, {"59.9", "59"}, {"7", "07"}});
+        rows("options AM/PM", {{"p.m.", "PM"}, {"pm", "PM"}, {"pmx", "PM"}, {"pM", "AM"}, {"Q", "AM"}, {"A.M.", "AM"},
+                               {"A.m.", "AM"}, {"P.m.", "PM"}, {"a", "AM"}, {"P", "PM"}, {"Am", "AM"}, {"PM", "PM"},
+                               {"AM", "AM"}, {"", "AM"}, {"PMX", "PM"}, {"p.m", "AM"}});
+        rows("preset AM/PM", {{"PMX", "AM"}, {"pmx", "AM"}, {"p.m.", "PM"}, {"Pm", "PM"}, {"p", "PM"}, {"a.m.", "AM"},
+                              {"pM", "AM"}, {"PM", "PM"}});
+    }
+    void fieldCorrections()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, entry);
+        QFETCH(QString, corrected);
+        if (field == "hour")
+            QCOMPARE(CorrectHour(entry), corrected);
+        else if (field == "minute")
+            QCOMPARE(CorrectMinuteSecond(entry), corrected);
+        else
+            QCOMPARE(CorrectAmPm(entry, field == "preset AM/PM" ? AmPmEntry::Whole : AmPmEntry::CutToTwo), corrected);
+    }
+
+    // There is no carry between fields, and only the side a step leaves wraps round.
+    void stepButtons_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<QString>("stepped");
+        QTest::newRow("hour up from 12") << "hour" << "12" << 1 << "1";
+        QTest::newRow("hour down from 1") << "hour" << "1" << -1 << "12";
+        QTest::newRow("hour up, empty") << "hour" << "" << 1 << "1";
+        QTest::newRow("hour down, empty") << "hour" << "" << -1 << "12";
+        QTest::newRow("hour up from 6.5") << "hour" << "6.5" << 1 << "7";
+        QTest::newRow("hour up from 7.5") << "hour" << "7.5" << 1 << "9";
+        QTest::newRow("hour beyond 16 bits") << "hour" << "40000" << 1 << "1";
+        QTest::newRow("minute down from 00") << "minute" << "00" << -1 << "59";
+        QTest::newRow("second up from 59") << "minute" << "59" << 1 << "00";
+        QTest::newRow("minute up from 7") << "minute" << "7" << 1 << "08";
+        QTest::newRow("minute beyond 16 bits") << "minute" << "-40000" << -1 << "59";
+        QTest::newRow("toggle p") << "ampm" << "p" << 0 << "AM";
+        QTest::newRow("toggle AM") << "ampm" << "AM" << 0 << "PM";
+        QTest::newRow("toggle rubbish") << "ampm" << "xyz" << 0 << "PM";
+    }
+    void stepButtons()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, text);
+        QFETCH(int, delta);
+        QFETCH(QString, stepped);
+        if (button == "hour")
+            QCOMPARE(StepHour(text, delta), stepped);
+        else if (button == "minute")
+            QCOMPARE(StepMinuteSecond(text, delta), stepped);
+        else
+            QCOMPARE(ToggleAmPm(text), stepped);
+    }
+
+    void speedSetTimer_data()
+    {
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<QString>("minutes");  // as cmbMin holds it
+        QTest::addColumn<QString>("alarm");
+        QTest::newRow("keeps the seconds") << "7:05:42 AM" << "10" << "7:15:42 AM";
+        QTest::newRow("round midnight") << "11:55:10 PM" << "10" << "12:05:10 AM";
+        QTest::newRow("from 12:30 AM") << "12:30:00 AM" << "45" << "1:15:00 AM";
+        QTest::newRow("to noon") << "11:50:00 AM" << "20" << "12:10:00 PM";
+        QTest::newRow("past noon") << "12:59:00 PM" << "60" << "1:59:00 PM";
+        QTest::newRow("0 is 5") << "7:00:00 AM" << "0" << "7:05:00 AM";
+        QTest::newRow("61 is 5") << "7:00:00 AM" << "61" << "7:05:00 AM";
+        QTest::newRow("no digits is 5") << "7:00:00 AM" << "soon" << "7:05:00 AM";
+        QTest::newRow("2.5 rounds to 2") << "7:00:00 AM" << "2.5" << "7:02:00 AM";
+    }
+    void speedSetTimer()
+    {
+        QFETCH(QString, now);
+        QFETCH(QString, minutes);
+        QFETCH(QString, alarm);
+        const QString field = CorrectTimerMinutes(minutes);
+        QCOMPARE(TimerTimeText(now, int(WholeNumber(field))), alarm);
+    }
+
+    void dialogTexts()
+    {
+        QCOMPARE(SleepLengthText(1), " 1 minute");
+        QCOMPARE(SleepLengthText(2), " 2 minutes");
+        QCOMPARE(SleepLengthText(15), " 15 minutes");
+        QCOMPARE(CdInfoText(0, 3), "Alarm will start on track 3.");
+        QCOMPARE(CdInfoText(1, 3), "Using custom playlist.");
+    }
 };
 
 QTEST_APPLESS_MAIN(TestTextRules)

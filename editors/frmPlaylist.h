@@ -1,0 +1,62 @@
+#pragma once
+// frmPlaylist: the CD playlist editor. It chooses the alarm CD's drive and how the disc plays: from a start
+// track to the end, or track by track through a playlist. The settings dialog loads it hidden, reads its drive
+// and start-track fields while it is open, and shows it from the alarm page; its OK commits the mode and hides
+// it, and it stays loaded until the settings dialog is cancelled.
+
+#include <QDialog>
+
+class Module1;
+class frmOptions;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+class frmPlaylist : public QDialog {
+    Q_OBJECT
+public:
+    // Loads the editor hidden: its Form_Load runs.
+    frmPlaylist(Module1& module, QWidget* parent);
+
+    Module1& m;
+    // The settings dialog that shows the editor; its CD information label shows what OK commits.
+    frmOptions* Options = nullptr;
+
+    QLabel* Label1 = nullptr;               // "Choose one of the following modes of operation:"
+    QRadioButton* optNoPlayList = nullptr;  // start-track mode
+    QRadioButton* optPlayList = nullptr;    // playlist mode
+    QLabel* lblCD3 = nullptr;               // "Use CD-ROM Drive:"
+    QComboBox* cmbDrive = nullptr;          // the CD-ROM drives
+    QPushButton* cmdRescan = nullptr;
+    QLabel* lblCD1 = nullptr;               // "Start CD on track:"
+    QComboBox* cmbTrack = nullptr;          // the start track
+    QLabel* lblCD2 = nullptr;               // "Tracks on current CD:"
+    QLabel* lblTracks = nullptr;            // the track count, or "No CD."
+    QFrame* framePly = nullptr;             // holds the playlist's controls
+    QLabel* imgCDsml = nullptr;
+    QPushButton* cmdOK = nullptr;
+
+    void Form_Load();
+    void Form_Activate();
+    // The rescan button: reads the drive table anew, then the disc.
+    void cmdRescan_Click();
+    void cmbDrive_Click();
+    void optNoPlayList_Click();
+    void optPlayList_Click();
+    void cmdOK_Click();
+    // The disc in CDDrive: its track count and the start-track list (the last step of loading, of choosing a
+    // drive and of the rescan button).
+    void Rescan();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Esc and the window's close button commit like OK.
+    void reject() override;
+
+private:
+    // The controls of playlist mode enabled, those of start-track mode disabled, or the reverse.
+    void ApplyMode(bool playlist);
+    void FillDrives();
+};
