@@ -6,6 +6,7 @@
 #include "editors/FormParts.h"
 #include "editors/frmAlarmMessage.h"
 #include "editors/frmPlaylist.h"
+#include "editors/frmPreset.h"
 #include "main_window/frmMain.h"
 #include "platform/units.h"
 
@@ -41,38 +42,6 @@ constexpr int PageLeftTwips = 160;
 constexpr int PageTopTwips = 435;
 constexpr int MinimumPageWidth = 470;  // pixels
 
-QStringList Numbers(int from, int to)
-{
-    QStringList items;
-    for (int n = from; n <= to; ++n)
-        items << QString::number(n);
-    return items;
-}
-
-QStringList TwoDigitNumbers(int from, int to)
-{
-    QStringList items;
-    for (int n = from; n <= to; ++n)
-        items << QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-    return items;
-}
-
-QLabel* Text(QWidget* parent, const char* name, const QString& text, bool wrap = false)
-{
-    auto* label = Named(new QLabel(text, parent), name);
-    label->setWordWrap(wrap);
-    return label;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption, const QString& tip = {})
-{
-    auto* button = Named(new QPushButton(caption, parent), name);
-    button->setAutoDefault(false);
-    if (!tip.isEmpty())
-        button->setToolTip(tip);
-    return button;
-}
-
 QCheckBox* Check(QWidget* parent, const char* name, const QString& caption)
 {
     return Named(new QCheckBox(caption, parent), name);
@@ -81,20 +50,6 @@ QCheckBox* Check(QWidget* parent, const char* name, const QString& caption)
 QRadioButton* Option(QWidget* parent, const char* name, const QString& caption)
 {
     return Named(new QRadioButton(caption, parent), name);
-}
-
-// A combo box with its list; an editable one takes any text, which its handlers correct.
-QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items, bool editable, int width)
-{
-    auto* combo = Named(new QComboBox(parent), name);
-    combo->setEditable(editable);
-    if (editable) {
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->setCompleter(nullptr);  // a typed "3" stays 3, not the list's "30"
-    }
-    combo->addItems(items);
-    combo->setFixedWidth(width);
-    return combo;
 }
 
 QGroupBox* Group(QWidget* parent, const char* name, const QString& title)
@@ -253,21 +208,15 @@ void frmOptions::BuildTimePage()
         button->setAccessibleName(accessibleName);
         return button;
     };
-    cmbHour = Combo(page, "cmbHour", Numbers(1, 12), true, 56);
-    cmbHour->setAccessibleName(QStringLiteral("Hour"));
+    cmbHour = TimeField(page, TimePart::Hour);
     cmdHourUp = stepButton("cmdHourUp", QStringLiteral("Hour up"), QStyle::SP_ArrowUp);
     lblColon1 = Text(page, "lblColon1", QStringLiteral(":"));
-    cmbMinute = Combo(page, "cmbMinute", TwoDigitNumbers(0, 59), true, 56);
-    cmbMinute->setAccessibleName(QStringLiteral("Minute"));
+    cmbMinute = TimeField(page, TimePart::Minute);
     cmdMinuteUp = stepButton("cmdMinuteUp", QStringLiteral("Minute up"), QStyle::SP_ArrowUp);
     lblColon2 = Text(page, "lblColon2", QStringLiteral(":"));
-    cmbSecond = Combo(page, "cmbSecond", {QStringLiteral("00"), QStringLiteral("15"), QStringLiteral("30"),
-                                          QStringLiteral("45")},
-                      true, 56);
-    cmbSecond->setAccessibleName(QStringLiteral("Second"));
+    cmbSecond = TimeField(page, TimePart::Second);
     cmdSecondUp = stepButton("cmdSecondUp", QStringLiteral("Second up"), QStyle::SP_ArrowUp);
-    cmbAMPM = Combo(page, "cmbAMPM", {QStringLiteral("AM"), QStringLiteral("PM")}, true, 60);
-    cmbAMPM->setAccessibleName(QStringLiteral("AM or PM"));
+    cmbAMPM = TimeField(page, TimePart::AmPm);
     cmdAMPMToggle = stepButton("cmdAMPMToggle", QStringLiteral("Switch AM and PM"), QStyle::SP_BrowserReload);
     Label1 = Text(page, "Label1",
                   QStringLiteral("The alarm time is the time that the alarm will go off.  Alarms can be set up to 24 "
@@ -283,7 +232,6 @@ void frmOptions::BuildTimePage()
     cmdPreset3 = Button(Frame1, "cmdPreset3", QStringLiteral("Preset &3"));
     lblPreset3 = Text(Frame1, "lblPreset3", QString());
     cmdEditPresets = Button(Frame1, "cmdEditPresets", QStringLiteral("&Edit presets..."));
-    cmdEditPresets->setEnabled(false);  // the preset editor is not part of Dawnbell yet
     cmdTimer = Button(Frame1, "cmdTimer", QStringLiteral("&Timer"));
     Label5 = Text(Frame1, "Label5", QStringLiteral("Set alarm to go off in"));
     cmbMin = Combo(Frame1, "cmbMin",
@@ -1016,12 +964,11 @@ void frmOptions::ShowPresets()
 
 void frmOptions::cmdEditPresets_Click()
 {
-    // The preset editor opens here once it is part of Dawnbell (the button stays disabled until then); after
-    // it closes, a preset button can be used exactly when its preset is defined.
-    const Settings& s = m.AppSettings;
-    cmdPreset1->setEnabled(!s.Preset1.isEmpty());
-    cmdPreset2->setEnabled(!s.Preset2.isEmpty());
-    cmdPreset3->setEnabled(!s.Preset3.isEmpty());
+    frmPreset editor(m, this);
+    m.platform.showModal(editor);
+    // The labels show what the presets hold now, however the editor was closed; a preset button can be used
+    // exactly when its preset is defined.
+    ShowPresets();
 }
 
 void frmOptions::cmdTimer_Click()

@@ -202,6 +202,9 @@ public:
     void cmdPreset2_Click();
     void cmdPreset3_Click();
     void cmdEditPresets_Click();
+    // The preset labels ("6:05:00 AM - Weekdays", or "No preset defined") and the preset buttons, enabled
+    // exactly for the presets that are defined.
+    void ShowPresets();
     void cmdTimer_Click();
 
     void chkAllowSnooze_Click();
@@ -263,7 +266,6 @@ private:
 
     void SetTimeFields(const QString& timeText);
     void ApplyPreset(const QString& preset);
-    void ShowPresets();
     // The sound file's whole path in lblSound, "None" when there is none; its tool tip holds the path.
     void ShowSoundPath();
     // The MIDI file's path in lblMIDI, fitted as after a file choice; its tool tip holds the path.

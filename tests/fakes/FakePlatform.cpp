@@ -146,9 +146,9 @@ bool FakePlatform::runProgram(const QString& program, const QStringList& argumen
 }
 
 QString FakePlatform::getOpenFileName(QWidget*, const QString& title, const QStringList& filters, int filterIndex,
-                                      const QString&)
+                                      const QString& initialDir)
 {
-    fileRequests.push_back({title, filters, filterIndex});
+    fileRequests.push_back({title, filters, filterIndex, initialDir});
     if (fileAnswers.empty())
         return {};
     QString chosen = fileAnswers.front();

@@ -100,17 +100,21 @@ public:
         QString title;
         QStringList filters;
         int filterIndex = 0;
+        QString initialDir;
+        bool save = false;  // the save chooser, which asks before replacing a file
     };
     std::vector<FileRequest> fileRequests;
     std::deque<QString> fileAnswers;
     bool colorAnswer = false;
     uint32_t colorChosen = 0;
     QString getOpenFileName(QWidget*, const QString& title, const QStringList& filters, int filterIndex,
-                            const QString&) override;
+                            const QString& initialDir) override;
     QString getSaveFileName(QWidget* owner, const QString& title, const QStringList& filters, int filterIndex,
                             const QString& initialDir, const QString&) override
     {
-        return getOpenFileName(owner, title, filters, filterIndex, initialDir);
+        const QString chosen = getOpenFileName(owner, title, filters, filterIndex, initialDir);
+        fileRequests.back().save = true;
+        return chosen;
     }
     bool chooseColor(QWidget*, uint32_t& color, std::array<uint32_t, 16>&) override
     {
