@@ -72,10 +72,11 @@ public:
     // loading, of choosing a drive and of the rescan button).
     void Rescan();
 
-protected:
-    void showEvent(QShowEvent* event) override;
     // Esc and the window's close button commit like OK.
     void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     // The controls of playlist mode enabled, those of start-track mode disabled, or the reverse; the file

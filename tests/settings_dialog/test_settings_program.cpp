@@ -1,10 +1,12 @@
 // The real Dawnbell, built as the program builds it (the Linux platform and the media engine, recorded by SDL's
 // disk driver), driven through its settings dialog with the keyboard and the mouse: an alarm typed into the
-// dialog rings at its time, the test alarm rises and goes quiet again, the sleep page reads the disc image it
-// shows, and opening the dialog and pressing OK leaves the stored settings as they were.
+// dialog rings at its time, a playlist built in the playlist editor plays its tracks in order, the test alarm
+// rises and goes quiet again, the sleep page reads the disc image it shows, and opening the dialog and pressing
+// OK leaves the stored settings as they were.
 
 #include "core/Module1.h"
 #include "core/TextRules.h"
+#include "editors/frmPlaylist.h"
 #include "main_window/frmMain.h"
 #include "platform/cd_drives.h"
 #include "platform/linux/LinuxPlatform.h"
@@ -20,11 +22,14 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTabBar>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -60,28 +65,37 @@ struct Dawnbell {
     // Opens the settings dialog with Ctrl+S and runs `act` inside it while it is shown.
     void inDialog(const std::function<void(frmOptions&)>& act)
     {
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QVERIFY2(InModal<frmOptions>([this] { QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier); }, act),
+                 "Ctrl+S did not open the settings dialog");
+    }
+
+    // Runs `act` inside the modal form that `open` shows, once it is the active window; a form still open
+    // afterwards is closed as Esc would. False when no such form came up.
+    template <typename Form>
+    static bool InModal(const std::function<void()>& open, const std::function<void(Form&)>& act)
+    {
         bool ran = false;
         QTimer watch;
         watch.setInterval(20);
-        QObject::connect(&watch, &QTimer::timeout, form.get(), [&] {
-            auto* dialog = qobject_cast<frmOptions*>(QApplication::activeModalWidget());
-            if (dialog == nullptr || !dialog->isVisible())
+        QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+            auto* shown = qobject_cast<Form*>(QApplication::activeModalWidget());
+            if (shown == nullptr || !shown->isVisible())
                 return;
             watch.stop();
             // The window system makes a new dialog the active window; the offscreen one leaves that to the
             // program.
-            dialog->activateWindow();
-            if (!QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; }))
-                return dialog->cmdCancel->click();
+            shown->activateWindow();
+            if (!QTest::qWaitFor([shown] { return QApplication::activeWindow() == shown; }))
+                return shown->reject();
             ran = true;
-            act(*dialog);
-            if (dialog->isVisible())
-                dialog->cmdCancel->click();
+            act(*shown);
+            if (shown->isVisible())
+                shown->reject();
         });
         watch.start();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
-        QVERIFY2(ran, "Ctrl+S did not open the settings dialog");
+        open();
+        return ran;
     }
 
     std::unique_ptr<LinuxPlatform> platform;
@@ -98,6 +112,38 @@ void Type(QComboBox* field, const QString& text)
     field->lineEdit()->selectAll();
     QTest::keyClicks(field, text);
     QTest::keyClick(field, Qt::Key_Tab);
+}
+
+// Types the alarm time into the dialog's fields as a user would (the hour with a fraction its check drops).
+void TypeAlarmTime(frmOptions& d, const QTime& alarm)
+{
+    const int hour = alarm.hour() % 12 == 0 ? 12 : alarm.hour() % 12;
+    Type(d.cmbHour, QString::number(hour) + QStringLiteral(".9"));
+    QCOMPARE(d.cmbHour->currentText(), QString::number(hour));
+    Type(d.cmbMinute, QString::number(alarm.minute()));
+    QCOMPARE(d.cmbMinute->currentText(), QStringLiteral("%1").arg(alarm.minute(), 2, 10, QLatin1Char('0')));
+    Type(d.cmbSecond, QString::number(alarm.second()));
+    Type(d.cmbAMPM, alarm.hour() < 12 ? QStringLiteral("a.m.") : QStringLiteral("p.m."));
+}
+
+// An alarm a few seconds ahead, with a minute's margin before midnight.
+QTime AlarmAhead(int seconds)
+{
+    if (QTime::currentTime() > QTime(23, 58, 0))
+        QTest::qWait(130000);
+    const QTime ahead = QTime::currentTime().addSecs(seconds);
+    return QTime(ahead.hour(), ahead.minute(), ahead.second());
+}
+
+// Turns the alarm on with the mouse; nothing sounds before the alarm time, and it rings at that time.
+void ArmAndWaitForTheAlarm(Dawnbell& dawnbell, const QString& recording, const QTime& alarm)
+{
+    QTest::mouseClick(dawnbell.form->cmdOnOff, Qt::LeftButton);
+    QCOMPARE(dawnbell.form->lblOnOff->text(), QStringLiteral("Alarm is on."));
+    QTest::qWait(std::max(0, QTime::currentTime().msecsTo(alarm) - 300));
+    QCOMPARE(QFileInfo(recording).size(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(dawnbell.form->lblOnOff->text(), QStringLiteral("Wake up!"), 3000);
+    QVERIFY(std::abs(QTime::currentTime().msecsTo(alarm)) < 500);
 }
 
 // Two disc images, "alpha" with 2 tracks and "beta" with 3; their drive names.
@@ -135,34 +181,78 @@ private slots:
         QDir(discsFolder()).removeRecursively();
         const QString recording = Home() + QStringLiteral("/typed.raw");
         Dawnbell dawnbell(recording, {{"Alarm/AlarmType", "1"}, {"Alarm/AlarmSound", Home() + "/rooster.wav"}});
-        if (QTime::currentTime() > QTime(23, 59, 0))
-            QTest::qWait(70000);
-        const QTime ahead = QTime::currentTime().addSecs(5);
-        const QTime alarm(ahead.hour(), ahead.minute(), ahead.second());
+        const QTime alarm = AlarmAhead(5);
         dawnbell.inDialog([&](frmOptions& d) {
-            const int hour = alarm.hour() % 12 == 0 ? 12 : alarm.hour() % 12;
-            Type(d.cmbHour, QString::number(hour) + QStringLiteral(".9"));
-            QCOMPARE(d.cmbHour->currentText(), QString::number(hour));
-            Type(d.cmbMinute, QString::number(alarm.minute()));
-            QCOMPARE(d.cmbMinute->currentText(), QStringLiteral("%1").arg(alarm.minute(), 2, 10, QLatin1Char('0')));
-            Type(d.cmbSecond, QString::number(alarm.second()));
-            Type(d.cmbAMPM, alarm.hour() < 12 ? QStringLiteral("a.m.") : QStringLiteral("p.m."));
+            TypeAlarmTime(d, alarm);
             QTest::keyClick(d.cmbAMPM, Qt::Key_Return);  // the default button: OK
             QVERIFY(!d.isVisible());
         });
         QCOMPARE(dawnbell.form->lblAlarm->text(), TimeText(alarm));
-        QTest::mouseClick(dawnbell.form->cmdOnOff, Qt::LeftButton);
-        QCOMPARE(dawnbell.form->lblOnOff->text(), QStringLiteral("Alarm is on."));
-
-        QTest::qWait(std::max(0, QTime::currentTime().msecsTo(alarm) - 300));
-        QCOMPARE(QFileInfo(recording).size(), 0);  // nothing sounds before the alarm time
-        QTRY_COMPARE_WITH_TIMEOUT(dawnbell.form->lblOnOff->text(), QStringLiteral("Wake up!"), 3000);
-        QVERIFY(std::abs(QTime::currentTime().msecsTo(alarm)) < 500);
+        ArmAndWaitForTheAlarm(dawnbell, recording, alarm);
         QTest::qWait(1500);
         QTest::mouseClick(dawnbell.form->cmdOnOff, Qt::LeftButton);
         const audiofix::Audio heard = audiofix::readRawS16(recording);
         QVERIFY(heard.seconds() > 1.0);
         QVERIFY2(LevelAt(heard, 0.2) > 0.4, qPrintable(QString::number(LevelAt(heard, 0.2))));
+    }
+
+    // Playlist mode chosen in the editor with tracks 3, 1 and 3 of a four-track disc: the alarm plays exactly
+    // those tracks, whole and in that order, and then stops the CD.
+    void aPlaylistPlaysItsTracksInOrder()
+    {
+        QDir(discsFolder()).removeRecursively();
+        const double tones[] = {300, 500, 700, 900};
+        QVERIFY(!audiofix::writeDiscImage(discsFolder(), QStringLiteral("four"),
+                                          {{tones[0], 1.5}, {tones[1], 1.5}, {tones[2], 1.5}, {tones[3], 1.5}})
+                     .isEmpty());
+        const std::vector<CdDrive> drives = listCdDrives();
+        QCOMPARE(drives.size(), size_t(1));
+        const QString recording = Home() + QStringLiteral("/playlist.raw");
+        Dawnbell dawnbell(recording, {{"Alarm/AlarmType", "2"}, {"Settings/CDDrive", drives[0].name}});
+        const QTime alarm = AlarmAhead(8);
+        dawnbell.inDialog([&](frmOptions& d) {
+            TypeAlarmTime(d, alarm);
+            d.TabStrip1->setCurrentIndex(3);
+            const bool edited = Dawnbell::InModal<frmPlaylist>(
+                [&] { QTest::mouseClick(d.cmdEditPlaylist, Qt::LeftButton); },
+                [](frmPlaylist& p) {
+                    QTest::mouseClick(p.optPlayList, Qt::LeftButton);
+                    QTest::mouseClick(p.cmdClear, Qt::LeftButton);
+                    for (int track : {3, 1, 3}) {
+                        QListWidget* list = p.lstAvailable;
+                        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                          list->visualItemRect(list->item(track - 1)).center());
+                        QTest::mouseClick(p.cmdAdd, Qt::LeftButton);
+                    }
+                    QCOMPARE(p.lstSelected->count(), 3);
+                    QTest::mouseClick(p.cmdOK, Qt::LeftButton);
+                    QVERIFY(!p.isVisible());
+                });
+            QVERIFY(edited);
+            QCOMPARE(d.lblCDInfo->text(), QStringLiteral("Using custom playlist."));
+            QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+        });
+        ArmAndWaitForTheAlarm(dawnbell, recording, alarm);
+        // Three tracks of 1.5 s, each followed within the 2 s of the stepping timer; then the CD stops.
+        QTRY_COMPARE_WITH_TIMEOUT(dawnbell.module->CDOpen, int16_t(0), 12000);
+        const QString state = dawnbell.form->lblOnOff->text();
+        QTest::mouseClick(dawnbell.form->cmdOnOff, Qt::LeftButton);
+        QCOMPARE(state, QStringLiteral("Wake up!"));
+
+        const audiofix::Audio heard = audiofix::readRawS16(recording);
+        std::vector<std::pair<double, int>> played;  // start of each track heard, and the track
+        for (int track = 1; track <= 4; ++track) {
+            for (const audiofix::Span& span : audiofix::toneSpans(heard.left, tones[track - 1])) {
+                QVERIFY2(span.length() > 1.4 && span.length() < 1.6,
+                         qPrintable(QStringLiteral("track %1 heard for %2 s").arg(track).arg(span.length())));
+                played.emplace_back(span.start, track);
+            }
+        }
+        std::sort(played.begin(), played.end());
+        QStringList order;
+        for (const auto& [start, track] : played)
+            order << QString::number(track);
+        QCOMPARE(order.join(u' '), QStringLiteral("3 1 3"));
     }
 
     void theTestAlarmRisesAndGoesQuietAgain()
