@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds Dawnbell in Release and prints its benchmark figures: the media engine (CPU per second of audio, play
 # to sound, memory with the sound font) and the program (start-up to the painted window, idle CPU with the
-# alarm armed, resident memory). Figures only: nothing here passes or fails on a time.
+# alarm armed, resident memory), the settings dialog and the playlist files. Figures only: nothing here passes or fails on a time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
 
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build-release --target bench_media bench_program bench_options dawnbell
+cmake --build build-release --target bench_media bench_program bench_options bench_playlist dawnbell
 
 echo "== media engine"
 build-release/bench/bench_media --seconds "${BENCH_SECONDS:-30}"
@@ -15,6 +15,8 @@ echo "== program, offscreen"
 QT_QPA_PLATFORM=offscreen build-release/bench/bench_program --idle-seconds "${BENCH_IDLE_SECONDS:-60}"
 echo "== settings dialog, offscreen"
 QT_QPA_PLATFORM=offscreen build-release/bench/bench_options
+echo "== playlist files, offscreen"
+QT_QPA_PLATFORM=offscreen build-release/bench/bench_playlist
 if command -v xvfb-run >/dev/null; then
   echo "== program, on an X server (Xvfb)"
   QT_QPA_PLATFORM=xcb xvfb-run -a build-release/bench/bench_program --idle-seconds "${BENCH_IDLE_SECONDS:-60}"
