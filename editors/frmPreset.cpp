@@ -31,8 +31,6 @@ frmPreset::frmPreset(Module1& module, frmOptions* options)
     opt1 = Named(new QRadioButton(QStringLiteral("1"), Frame1), "opt1");
     opt2 = Named(new QRadioButton(QStringLiteral("2"), Frame1), "opt2");
     opt3 = Named(new QRadioButton(QStringLiteral("3"), Frame1), "opt3");
-    for (QRadioButton* option : {opt1, opt2, opt3})
-        option->setAccessibleName(QStringLiteral("Preset ") + option->text());
     Label2 = Text(this, "Label2", QStringLiteral("Set alarm time to:"));
     cmbHour = TimeField(this, TimePart::Hour);
     lblColon1 = Text(this, "lblColon1", QStringLiteral(":"));

@@ -1,5 +1,5 @@
 // The rules of playlist files: the lines of a file's bytes, which files are playlists, the fitting to a disc
-// with fewer tracks, the bytes a list is saved as, and the track an item of the editor stands for.
+// with fewer tracks, and the bytes a list is saved as.
 
 #include "core/PlaylistRules.h"
 
@@ -29,13 +29,11 @@ private slots:
         row("letters after the number", "12abc\r\n", 12, true, {"12abc"});
         row("99 is a track", "99\r\n", 99, true, {"99"});
         row("an empty file", "", 8, true);
-        row("an empty file without a disc", "", 0, true);
         row("a trailing empty line", "3\r\n\r\n", 8, false);
         row("only a line end", "\r\n", 8, false);
         row("a line feed alone", "\n", 8, false);
         row("zero", "3\r\n0\r\n", 8, false);
         row("100", "100\r\n", 99, false);
-        row("below 1", "0.9\r\n", 8, false);
         row("negative", "-3\r\n", 8, false);
         row("no number", "Track 3\r\n", 8, false);
         row("bytes that are not UTF-8 after the number", "5\xff\r\n", 8, true, {QStringLiteral("5\uFFFD")});
@@ -82,24 +80,6 @@ private slots:
         QFETCH(QByteArray, file);
         QCOMPARE(PlaylistFileContents(lines), file);
         QCOMPARE(PlaylistFileLines(file), lines);
-    }
-
-    void itemTrack_data()
-    {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<int>("track");
-        QTest::newRow("whole") << PlaylistItemText("12") << 12;
-        QTest::newRow("two blanks") << "Track  7" << 7;
-        QTest::newRow("3.5 to the even 4") << "Track 3.5" << 4;
-        QTest::newRow("2.5 to the even 2") << "Track 2.5" << 2;
-        QTest::newRow("letters after it") << "Track 12abc" << 12;
-    }
-    void itemTrack()
-    {
-        QFETCH(QString, item);
-        QFETCH(int, track);
-        QCOMPARE(PlaylistItemTrack(item), track);
-        QCOMPARE(PlaylistItemText(PlaylistItemTrackText(item)), item);
     }
 };
 

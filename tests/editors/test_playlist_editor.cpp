@@ -102,7 +102,6 @@ private slots:
     {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("the first opening proposes the whole disc") << "" << Tracks(1, 8);
         QTest::newRow("clear") << "clear" << "";
         QTest::newRow("add appends in list order") << "clear add:3,1" << "Track 1|Track 3";
         QTest::newRow("a track again, any order") << "clear add:3 add:1 add:3" << "Track 3|Track 1|Track 3";
@@ -242,7 +241,6 @@ private slots:
         QTest::addColumn<QString>("shownTrack");
         QTest::newRow("no disc: 25 tracks offered") << 0 << 5 << "No CD." << Tracks(1, 25) << "1";
         QTest::newRow("a start track beyond the disc") << 3 << 5 << "3" << Tracks(1, 3) << "1";
-        QTest::newRow("a start track on the disc") << 8 << 5 << "8" << Tracks(1, 8) << "5";
     }
     void disc()
     {
@@ -275,12 +273,10 @@ private slots:
         };
         file("a saved playlist", "3\r\n12\r\n3\r\n", 12, "Track 3|Track 12|Track 3");
         file("a blank before a number", " 7\r\n", 8, "Track  7");
-        file("3.5", "3.5\r\n1", 8, "Track 3.5|Track 1");
         file("a trailing empty line", "3\r\n\r\n", 8, kept, Invalid);
         file("an empty file", "", 8, "");
         file("tracks beyond the disc", "3\r\n9\r\n4\r\n", 8, "Track 3|Track 4", Modified);
         file("no disc", "3\r\n", 0, "", Modified);
-        file("an empty file without a disc", "", 0, "");
         // Random bytes, and random digits with line ends: the first line out of range ends the reading.
         QByteArray randomBytes(10'000'000, '\0');
         QRandomGenerator random(11);
