@@ -60,7 +60,8 @@ int main(int argc, char* argv[])
         "7" + QByteArray(int(PlaylistFileMaxBytes - line.size() * (PlaylistMaxEntries - 1) - 3), ' ') + "\r\n";
     QRandomGenerator random(7);
     QByteArray noise(10'000'000, '\0');
-    random.fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    for (char& c : noise)
+        c = static_cast<char>(random.generate());
     QByteArray digits(PlaylistFileMaxBytes, '\0');
     for (char& c : digits)
         c = "0123456789\r\n"[random.bounded(12)];

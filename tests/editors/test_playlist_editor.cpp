@@ -280,7 +280,8 @@ private slots:
         // Random bytes, and random digits with line ends: the first line out of range ends the reading.
         QByteArray randomBytes(10'000'000, '\0');
         QRandomGenerator random(11);
-        random.fillRange(reinterpret_cast<quint32*>(randomBytes.data()), randomBytes.size() / 4);
+        for (char& c : randomBytes)
+            c = static_cast<char>(random.generate());
         file("10 MB of random bytes", randomBytes, 8, kept, Invalid);
         QByteArray digits(PlaylistFileMaxBytes, '\0');
         for (char& c : digits)
