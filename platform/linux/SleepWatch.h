@@ -22,6 +22,8 @@ public:
     void releaseDelay();
     // The inhibitor is in our hands: logind waits for it before the machine sleeps.
     bool delayHeld() const { return lock_.isValid(); }
+    // logind has not answered the last take yet.
+    bool delayPending() const { return taking_; }
 
 private slots:
     void onPrepareForSleep(bool goingToSleep);
