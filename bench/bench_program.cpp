@@ -82,6 +82,24 @@ double CpuSeconds(qint64 pid)
     return total;
 }
 
+// How often the threads of a process have been woken: their context switches (/proc/<pid>/task/*/status),
+// voluntary and not. Threads that ended are not counted.
+long ContextSwitches(qint64 pid)
+{
+    long total = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(tasks.filePath(task) + QStringLiteral("/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.contains("ctxt_switches:"))
+                total += line.mid(line.indexOf(':') + 1).trimmed().toLong();
+        }
+    }
+    return total;
+}
+
 long StatusValue(qint64 pid, const char* key)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
@@ -180,10 +198,14 @@ int main(int argc, char* argv[])
     const qint64 pid = dawnbell.processId();
     QThread::sleep(5);  // past start-up
     const double before = CpuSeconds(pid);
+    const long switchesBefore = ContextSwitches(pid);
     QThread::sleep(static_cast<unsigned long>(idleSeconds));
     const double after = CpuSeconds(pid);
+    const long switches = ContextSwitches(pid) - switchesBefore;
     std::printf("idle, alarm armed, window shown: %.4f s CPU in %d s = %.3f %% of one core\n", after - before,
                 idleSeconds, 100.0 * (after - before) / idleSeconds);
+    std::printf("idle wake-ups (context switches of every thread): %ld in %d s = %.2f per second\n", switches,
+                idleSeconds, double(switches) / idleSeconds);
     std::printf("resident memory: %.1f MB now, %.1f MB at its peak; %ld threads\n",
                 double(StatusValue(pid, "VmRSS")) / 1024.0, double(StatusValue(pid, "VmHWM")) / 1024.0,
                 StatusValue(pid, "Threads"));

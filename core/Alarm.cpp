@@ -16,6 +16,7 @@ void Module1::SoundAlarm()
     MainWindow& f = *MainForm;
     AlarmOn = 0;
     MinimizeWarned = 0;
+    KeepSleepDelay();  // no longer armed
 
     f.BringToFront();
     platform.doEvents();
@@ -47,6 +48,7 @@ void Module1::SoundAlarm()
     } else if (s.AllowSnooze == 1 && s.AllowMultipleSnoozes == 1) {
         f.EnableSnooze();
     }
+    ShowAlarmNotification(NotificationUrgency::Normal);
 
     f.ShowWindow();
     f.FocusAwayFromButtons();
@@ -64,6 +66,7 @@ void Module1::SilenceAlarm()
     if (AppSettings.GradualWakeup == 1)
         RestoreVolumes();
     AlarmSounding = 0;
+    WithdrawAlarmNotification();
 }
 
 bool Module1::PlaysCD() const
@@ -162,6 +165,8 @@ void Module1::ExitOnRequest()
 void Module1::EndProgram()
 {
     ProgramEnded = true;
+    WithdrawAlarmNotification();
+    KeepSleepDelay();
     MainForm->StopAllTimers();
     MainForm->CloseAllWindows();
     QCoreApplication::exit(0);

@@ -72,6 +72,7 @@ public:
     // The ringing alarm: the message panel below the clock, the snooze button, where the focus goes.
     virtual void ShowMessagePanel() = 0;
     virtual void EnableSnooze() = 0;
+    virtual bool SnoozeEnabled() const = 0;
     virtual void FocusMessage() = 0;          // txtAlarm
     virtual void FocusAwayFromButtons() = 0;  // chk1, so that no button holds the focus
 

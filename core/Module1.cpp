@@ -226,11 +226,14 @@ void Module1::SaveSettings()
     QString error;
     const bool saved = WriteSettings(error);
     f.SetBusy(false);
-    if (!saved) {
-        platform.messageBox(QStringLiteral("Dawnbell was unable to save your settings.  ") + error +
-                                QStringLiteral("  Your previous settings have been kept."),
-                            48, AppTitle);
-    }
+    if (!saved)
+        platform.messageBox(SaveFailedText(error), 48, AppTitle);
+}
+
+QString Module1::SaveFailedText(const QString& error)
+{
+    return QStringLiteral("Dawnbell was unable to save your settings.  ") + error +
+           QStringLiteral("  Your previous settings have been kept.");
 }
 
 bool Module1::WriteSettings(QString& error)

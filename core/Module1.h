@@ -7,6 +7,7 @@
 #include "core/MainWindow.h"
 #include "platform/Platform.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -49,6 +50,10 @@ struct Settings {
 };
 
 inline constexpr int VolumeDeviceCount = 11;  // device numbers 0 to 10 of each kind
+
+// The keys of the ringing alarm's notification buttons.
+inline const QString NotificationSnooze = QStringLiteral("snooze");
+inline const QString NotificationTurnOff = QStringLiteral("off");
 
 class Module1 {
 public:
@@ -102,6 +107,13 @@ public:
     int16_t PlaylistIndex = 0;
 
     bool ProgramEnded = false;  // set by ExitProgram once the program has been ended
+
+    // The desktop beyond the window: the ringing alarm's notification, and the machine's sleep.
+    int AlarmNotification = 0;   // the notification of the ringing alarm; 0 when none is shown
+    int MissedNotification = 0;  // the last "Missed alarm" notification
+    bool SleepDelayHeld = false;  // the sleep delay is asked for: the alarm is armed and the machine awake
+    bool MachineAsleep = false;   // from the announcement of sleep to the wake-up
+    QDateTime SleepStartedAt;     // when the machine was last announced to sleep
 
     // Start-up: loads the settings into the main window, finds the drives, probes the disc, shows the window.
     void Main();
@@ -161,6 +173,20 @@ public:
     NotifyIconData MakeNotifyIconData(QWidget* hWnd, uint32_t uID, uint32_t uFlags, uint32_t uCallbackMessage,
                                       const QIcon& hIcon, const QString& tip) const;
 
+    // The ringing alarm's notification on the desktop, with "Snooze" while the snooze button is offered and
+    // "Turn off"; shown again, it takes the place of the one shown. Withdrawn when the alarm is silenced.
+    void ShowAlarmNotification(NotificationUrgency urgency);
+    void WithdrawAlarmNotification();
+    // The sleep delay is held while the alarm is armed and the machine awake, and let go otherwise; the clock
+    // tick keeps it so.
+    void KeepSleepDelay();
+    // The machine is about to sleep: the settings are saved when "Save settings on exit" is checked, then the
+    // delay is let go so that sleep goes ahead.
+    void PrepareForSleep();
+    // The machine is awake: the clock catches up, and an alarm time that passed while it slept is told in a
+    // notification and the notice. The alarm stays armed for its time on the next day.
+    void WakeFromSleep();
+
     // Sleep playback.
     void StartSleep();
     void StopSleep();
@@ -188,6 +214,7 @@ private:
     void LoadSettings();
     // Writes every setting; false with the reason in `error` when the store could not be written.
     bool WriteSettings(QString& error);
+    static QString SaveFailedText(const QString& error);
     QStringList startNotices_;  // what start-up has to say, said once it is through
     void LoadAlarmType(const QString& stored);
     QString AlarmTypeText() const;

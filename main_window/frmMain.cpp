@@ -76,6 +76,13 @@ frmMain::frmMain(Module1& module) : m(module)
     BuildTimers();
     lastActivity_.start();  // the start counts as activity
     m.platform.setNotifyIconCallback([this](int message) { NotifyIcon_MouseMessage(message); });
+    m.platform.setNotificationCallback([this](int id, const QString& action) { Notification_Action(id, action); });
+    m.platform.setSleepCallback([this](bool goingToSleep) {
+        if (goingToSleep)
+            m.PrepareForSleep();
+        else
+            m.WakeFromSleep();
+    });
     m.MainForm = this;
     Form_Load();
 }
@@ -101,6 +108,8 @@ frmMain::~frmMain()
 {
     qApp->removeEventFilter(inputWatch_);
     m.platform.setNotifyIconCallback({});
+    m.platform.setNotificationCallback({});
+    m.platform.setSleepCallback({});
     if (m.MainForm == this)
         m.MainForm = nullptr;
 }
@@ -510,6 +519,7 @@ void frmMain::SetMessagePanelReachable(bool reachable)
 }
 
 void frmMain::EnableSnooze() { cmdSnooze->setEnabled(true); }
+bool frmMain::SnoozeEnabled() const { return cmdSnooze->isEnabled(); }
 void frmMain::FocusMessage() { txtAlarm->setFocus(); }
 void frmMain::FocusAwayFromButtons() { chk1->setFocus(); }
 
@@ -807,6 +817,7 @@ void frmMain::Tick()
 
     const QDateTime previousTick = lastTick_;
     lastTick_ = now;
+    m.KeepSleepDelay();
     if (m.AlarmOn != 1)
         return;
 
@@ -904,6 +915,7 @@ void frmMain::cmdOnOff_Click()
             m.SilenceAlarm();
         else
             m.AlarmSounding = 0;  // the sources play on, but the window may be minimized again
+        m.WithdrawAlarmNotification();
         m.AlarmOn = 0;
     } else if (state != StateOff) {
         m.AlarmAt = SavedAlarmTime;
@@ -1075,6 +1087,16 @@ void frmMain::NotifyIcon_MouseMessage(int message)
     } else if (message == WM_RBUTTONUP) {
         m.platform.showPopupMenu(*mnuPopup, mnuPopOpen);
     }
+}
+
+void frmMain::Notification_Action(int id, const QString& action)
+{
+    if (id == 0 || id != m.AlarmNotification || lblOnOff->text() != StateSounding)
+        return;
+    if (action == NotificationSnooze && cmdSnooze->isEnabled())
+        cmdSnooze_Click();
+    else if (action == NotificationTurnOff)
+        cmdOnOff_Click();
 }
 
 void frmMain::mnuPopOpen_Click()

@@ -150,6 +150,9 @@ public:
     void SoundTimer_Timer();
     void tmrFlashAlarm_Timer();
     void NotifyIcon_MouseMessage(int message);
+    // A button of the desktop's notification pressed: it does what the window's button does, while the alarm
+    // the notification was shown for still rings.
+    void Notification_Action(int id, const QString& action);
     void mnuOptions_Click();
     void Image2_Click();
     void Image2_MouseDown();
@@ -216,6 +219,7 @@ public:
     void SetBusy(bool busy) override;
     void ShowMessagePanel() override;
     void EnableSnooze() override;
+    bool SnoozeEnabled() const override;
     void FocusMessage() override;
     void FocusAwayFromButtons() override;
     bool ShowInformation(const QString& text) override;

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class QDialog;
 class QMenu;
@@ -151,6 +152,45 @@ public:
     virtual bool notifyAreaAvailable() = 0;
 };
 
+// Desktop notifications: messages the desktop shows in its own place (a bubble, its list of notifications, the
+// lock screen), with buttons that act in the program, for a user who cannot see the window.
+enum class NotificationUrgency { Low, Normal, Critical };
+struct NotificationAction {
+    QString key;    // what the callback is given when the user presses it
+    QString label;  // the button's text
+};
+class DesktopNotifications {
+public:
+    virtual ~DesktopNotifications() = default;
+    // Shows a notification that stays until it is withdrawn or the user closes it, and returns the program's own
+    // number for it (above 0). With `replaces` the number of one shown before, this one takes its place and keeps
+    // its number; with 0 it is a new one. Returns at once: the desktop is told in its own time, and without a
+    // notification server nothing is shown and nothing is reported.
+    virtual int showNotification(const QString& title, const QString& text,
+                                 const std::vector<NotificationAction>& actions, NotificationUrgency urgency,
+                                 int replaces) = 0;
+    // Takes notification `id` away; nothing when it is gone already. Returns at once.
+    virtual void withdrawNotification(int id) = 0;
+    // Where the press of an action goes, on the interface thread: the notification's number and the action's key.
+    virtual void setNotificationCallback(std::function<void(int id, const QString& actionKey)> callback) = 0;
+};
+
+// The machine's sleep (suspend, hibernate), as the system's login manager announces it.
+class PowerEvents {
+public:
+    virtual ~PowerEvents() = default;
+    // Where the announcements go, on the interface thread: true just before the machine sleeps, false once it is
+    // awake again. Without a login manager none come.
+    virtual void setSleepCallback(std::function<void(bool goingToSleep)> callback) = 0;
+    // Asks the login manager to hold sleep back after its announcement until releaseSleepDelay (or its own limit,
+    // a few seconds), so that the work before sleep gets done. Taking it while it is held, or being taken, does
+    // nothing. Returns at once; without a login manager nothing happens.
+    virtual void takeSleepDelay() = 0;
+    // Lets sleep go ahead: the delay is given back, and one still being taken is given back as it arrives.
+    // Nothing when none is held.
+    virtual void releaseSleepDelay() = 0;
+};
+
 // Facts about the machine.
 inline constexpr int BITSPIXEL = 12;
 inline constexpr int PLANES = 14;
@@ -186,4 +226,6 @@ class Platform : public Multimedia,
                  public Shell,
                  public Dialogs,
                  public NotifyArea,
+                 public DesktopNotifications,
+                 public PowerEvents,
                  public SystemInfo {};

@@ -1,10 +1,13 @@
 #include "platform/linux/LinuxPlatform.h"
 
+#include "platform/linux/DesktopNotifier.h"
 #include "platform/linux/LinuxSettings.h"
 #include "platform/linux/NotifyIconHost.h"
+#include "platform/linux/SleepWatch.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -255,3 +258,57 @@ void LinuxPlatform::setNotifyIconCallback(std::function<void(int mouseMessage)> 
         notifyHost_->setCallback(notifyCallback_);
 }
 
+
+// ---- DesktopNotifications -----------------------------------------------------------------------------------
+
+DesktopNotifier& LinuxPlatform::notifier()
+{
+    if (!notifier_) {
+        notifier_ = std::make_unique<DesktopNotifier>(QDBusConnection::sessionBus());
+        notifier_->setCallback(notificationCallback_);
+    }
+    return *notifier_;
+}
+
+int LinuxPlatform::showNotification(const QString& title, const QString& text,
+                                    const std::vector<NotificationAction>& actions, NotificationUrgency urgency,
+                                    int replaces)
+{
+    return notifier().show(title, text, actions, urgency, replaces);
+}
+
+void LinuxPlatform::withdrawNotification(int id)
+{
+    if (notifier_)
+        notifier_->withdraw(id);
+}
+
+void LinuxPlatform::setNotificationCallback(std::function<void(int, const QString&)> callback)
+{
+    notificationCallback_ = std::move(callback);
+    if (notifier_)
+        notifier_->setCallback(notificationCallback_);
+}
+
+// ---- PowerEvents ---------------------------------------------------------------------------------------------
+
+SleepWatch& LinuxPlatform::sleepWatch()
+{
+    if (!sleepWatch_)
+        sleepWatch_ = std::make_unique<SleepWatch>(QDBusConnection::systemBus());
+    return *sleepWatch_;
+}
+
+void LinuxPlatform::setSleepCallback(std::function<void(bool)> callback)
+{
+    if (callback || sleepWatch_)
+        sleepWatch().setCallback(std::move(callback));
+}
+
+void LinuxPlatform::takeSleepDelay() { sleepWatch().takeDelay(); }
+
+void LinuxPlatform::releaseSleepDelay()
+{
+    if (sleepWatch_)
+        sleepWatch_->releaseDelay();
+}

@@ -16,8 +16,10 @@
 #include <mutex>
 #include <vector>
 
+class DesktopNotifier;
 class LinuxSettings;
 class NotifyIconHost;
+class SleepWatch;
 class QSystemTrayIcon;
 
 class LinuxPlatform final : public Platform {
@@ -72,6 +74,17 @@ public:
     // The tray icon behind the notification-area calls (made on first use; needs a QApplication).
     QSystemTrayIcon& notifyIcon();
 
+    // DesktopNotifications: the desktop's notification server on the session bus, reached on first use.
+    int showNotification(const QString& title, const QString& text, const std::vector<NotificationAction>& actions,
+                         NotificationUrgency urgency, int replaces) override;
+    void withdrawNotification(int id) override;
+    void setNotificationCallback(std::function<void(int id, const QString& actionKey)> callback) override;
+
+    // PowerEvents: logind on the system bus, listened to from the first callback on.
+    void setSleepCallback(std::function<void(bool goingToSleep)> callback) override;
+    void takeSleepDelay() override;
+    void releaseSleepDelay() override;
+
     // SystemInfo
     QString moduleFileName() override;
     QString systemFolder() override;
@@ -97,6 +110,11 @@ private:
     QString lastFileFolder_;  // where the user last chose a file
     std::unique_ptr<NotifyIconHost> notifyHost_;
     std::function<void(int)> notifyCallback_;
+    DesktopNotifier& notifier();
+    std::unique_ptr<DesktopNotifier> notifier_;
+    std::function<void(int, const QString&)> notificationCallback_;
+    SleepWatch& sleepWatch();
+    std::unique_ptr<SleepWatch> sleepWatch_;
 
     // The drive table: scanned on a job of its own, at start-up and on rescanDrives.
     CdDriveTable driveTable_;  // used by the scanning job only

@@ -122,6 +122,7 @@ void FakePlatform::saveSetting(const QString& section, const QString& key, const
 bool FakePlatform::commitSettings(QString& error)
 {
     ++commits;
+    events << QStringLiteral("commit");
     if (commitFails) {
         saved.clear();
         error = QStringLiteral("The folder /home/sleeper/.config/Dawnbell is read-only.");
@@ -191,4 +192,50 @@ bool FakePlatform::shellNotifyIcon(int message, const NotifyIconData& data)
 int FakePlatform::getDeviceCaps(QWidget*, int index)
 {
     return index == BITSPIXEL ? bitsPerPixel : index == PLANES ? planes : 0;
+}
+
+int FakePlatform::showNotification(const QString& title, const QString& text,
+                                   const std::vector<NotificationAction>& actions, NotificationUrgency urgency,
+                                   int replaces)
+{
+    const int id = replaces > 0 ? replaces : ++lastNotification_;
+    Notification& shown = notifications[id];
+    shown = {title, text, {}, urgency};
+    for (const NotificationAction& action : actions)
+        shown.actions << action.label;
+    events << QStringLiteral("show %1 %2").arg(id).arg(title);
+    return id;
+}
+
+void FakePlatform::withdrawNotification(int id)
+{
+    notifications.erase(id);
+    events << QStringLiteral("withdraw %1").arg(id);
+}
+
+void FakePlatform::takeSleepDelay()
+{
+    sleepDelayHeld = true;
+    events << QStringLiteral("take delay");
+}
+
+void FakePlatform::releaseSleepDelay()
+{
+    sleepDelayHeld = false;
+    events << QStringLiteral("release delay");
+}
+
+void FakePlatform::pressNotificationButton(int id, const QString& key)
+{
+    if (notificationCallback)
+        notificationCallback(id, key);
+}
+
+void FakePlatform::sleepUntil(const QDateTime& wakeAt)
+{
+    if (sleepCallback)
+        sleepCallback(true);
+    clock = wakeAt;
+    if (sleepCallback)
+        sleepCallback(false);
 }

@@ -12,6 +12,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -136,6 +137,34 @@ public:
     void setNotifyIconCallback(std::function<void(int)> callback) override { iconCallback = std::move(callback); }
     bool notifyAreaAvailable() override { return trayAvailable; }
 
+    // --- Desktop notifications and sleep ------------------------------------------------------------------
+    struct Notification {
+        QString title, text;
+        QStringList actions;  // the buttons' labels
+        NotificationUrgency urgency = NotificationUrgency::Normal;
+    };
+    std::map<int, Notification> notifications;  // those on the desktop now, by number
+    // The notification, sleep-delay and commit calls in order: "show 1 Wake up!", "withdraw 1", "take delay",
+    // "release delay", "commit".
+    QStringList events;
+    std::function<void(int, const QString&)> notificationCallback;
+    std::function<void(bool)> sleepCallback;
+    bool sleepDelayHeld = false;
+    int showNotification(const QString& title, const QString& text, const std::vector<NotificationAction>& actions,
+                         NotificationUrgency urgency, int replaces) override;
+    void withdrawNotification(int id) override;
+    void setNotificationCallback(std::function<void(int, const QString&)> callback) override
+    {
+        notificationCallback = std::move(callback);
+    }
+    void setSleepCallback(std::function<void(bool)> callback) override { sleepCallback = std::move(callback); }
+    void takeSleepDelay() override;
+    void releaseSleepDelay() override;
+    // The user presses the button `key` of notification `id`.
+    void pressNotificationButton(int id, const QString& key);
+    // The machine sleeps from the clock's time until `wakeAt`: announced before, the clock moved, announced after.
+    void sleepUntil(const QDateTime& wakeAt);
+
     // --- System information and clock --------------------------------------------------------------------
     QString exePath = QStringLiteral("/opt/dawnbell/bin/dawnbell");
     QString cdPlayer;  // empty: no CD player installed
@@ -160,4 +189,5 @@ private:
     // A volume call on `levels`: logged, refused for a device that does not exist.
     uint32_t volumeCall(const char* name, std::array<uint32_t, 11>& levels, int device, uint32_t* get, uint32_t set);
     std::vector<MciRule> rules_;
+    int lastNotification_ = 0;
 };

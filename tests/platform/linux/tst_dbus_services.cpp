@@ -1,0 +1,348 @@
+// The desktop's notification server and logind, as Dawnbell meets them on D-Bus: fakes of both on private bus
+// daemons, one as the session bus and one as the system bus (DBUS_SYSTEM_BUS_ADDRESS).
+//
+//   tst_dbus_services --serve   serves both fakes on the buses of the environment, for a trial by hand: prints
+//                               every call, reads "sleep", "wake" and "invoke <id> <key>" from stdin.
+
+#include "platform/linux/DesktopNotifier.h"
+#include "platform/linux/SleepWatch.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusUnixFileDescriptor>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QtTest>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A bus daemon of its own, with no services to start on demand.
+struct PrivateBus {
+    QProcess daemon;
+    QString address;
+    bool start(const QString& folder)
+    {
+        QFile config(folder + u"/bus.conf"_s);
+        if (!QDir().mkpath(folder) || !config.open(QIODevice::WriteOnly))
+            return false;
+        config.write(uR"(<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/>
+</policy></busconfig>)"_s.arg(folder)
+                         .toUtf8());
+        config.close();
+        daemon.start(u"dbus-daemon"_s, {u"--nofork"_s, u"--print-address=1"_s, u"--config-file="_s + config.fileName()});
+        while (!daemon.canReadLine() && daemon.waitForReadyRead(10000)) {
+        }
+        address = QString::fromUtf8(daemon.readLine()).trimmed();
+        return !address.isEmpty();
+    }
+    ~PrivateBus()
+    {
+        daemon.kill();
+        daemon.waitForFinished();
+    }
+};
+
+// What a fake was asked, a line a call; printed too when serving.
+struct CallLog {
+    QStringList lines;
+    bool print = false;
+    void add(const QString& line)
+    {
+        lines << line;
+        if (print)
+            QTextStream(stdout) << line << Qt::endl;
+    }
+};
+
+}  // namespace
+
+// org.freedesktop.Notifications, numbering from 1; answers Notify at once, or when the test says.
+class FakeNotificationServer : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    CallLog log;
+    bool holdAnswers = false;
+    void reset() { log.lines.clear(), lastId_ = 0, holdAnswers = false; }
+    void answerHeld()
+    {
+        for (Held& answer : std::exchange(held_, {}))
+            answer.bus.send(answer.call.createReply(answer.id));
+    }
+
+public slots:
+    Q_SCRIPTABLE uint Notify(const QString&, uint replaces, const QString&, const QString& summary,
+                             const QString& body, const QStringList& actions, const QVariantMap& hints, int timeout)
+    {
+        const uint id = replaces ? replaces : ++lastId_;
+        log.add(u"notify %1 (replaces %2) %3|%4|%5|urgency %6|timeout %7"_s.arg(id).arg(replaces).arg(
+            summary, body, actions.join(u','), QString::number(hints.value(u"urgency"_s).value<uchar>()),
+            QString::number(timeout)));
+        if (holdAnswers) {
+            setDelayedReply(true);
+            held_.append({connection(), message(), id});
+        }
+        return id;
+    }
+    Q_SCRIPTABLE void CloseNotification(uint id)
+    {
+        log.add(u"close %1"_s.arg(id));
+        emit NotificationClosed(id, 3);
+    }
+
+signals:
+    Q_SCRIPTABLE void ActionInvoked(uint id, const QString& actionKey);
+    Q_SCRIPTABLE void NotificationClosed(uint id, uint reason);
+
+private:
+    struct Held {
+        QDBusConnection bus;
+        QDBusMessage call;
+        uint id;
+    };
+    QList<Held> held_;
+    uint lastId_ = 0;
+};
+
+// org.freedesktop.login1.Manager: hands out inhibitors as logind does, one end of a pipe whose other end it
+// watches for the last copy to close, and announces sleep when the test says.
+class FakeLogind : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+public:
+    CallLog log;
+
+public slots:
+    Q_SCRIPTABLE QDBusUnixFileDescriptor Inhibit(const QString& what, const QString& who, const QString&,
+                                                 const QString& mode)
+    {
+        log.add(u"inhibit %1 %2 %3"_s.arg(what, who, mode));
+        int ends[2];
+        if (::pipe(ends) != 0)
+            return {};
+        auto* watch = new QSocketNotifier(ends[0], QSocketNotifier::Read, this);
+        connect(watch, &QSocketNotifier::activated, this, [this, watch, fd = ends[0]] {
+            char byte;
+            if (::read(fd, &byte, 1) > 0)
+                return;
+            log.add(u"released"_s);
+            watch->setEnabled(false);
+            watch->deleteLater();
+            ::close(fd);
+        });
+        const QDBusUnixFileDescriptor handed(ends[1]);  // a copy: ours goes
+        ::close(ends[1]);
+        return handed;
+    }
+
+signals:
+    Q_SCRIPTABLE void PrepareForSleep(bool start);
+};
+
+namespace {
+
+const QString NotificationsService = u"org.freedesktop.Notifications"_s;
+const QString LogindService = u"org.freedesktop.login1"_s;
+constexpr auto Exported = QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportScriptableSignals;
+
+// Both fakes on the connections given; false when neither could take its name.
+bool Serve(QDBusConnection session, FakeNotificationServer& server, QDBusConnection system, FakeLogind& logind)
+{
+    session.registerObject(u"/org/freedesktop/Notifications"_s, &server, Exported);
+    system.registerObject(u"/org/freedesktop/login1"_s, &logind, Exported);
+    const bool notifications = session.registerService(NotificationsService);
+    return system.registerService(LogindService) || notifications;
+}
+
+}  // namespace
+
+class TestDbusServices : public QObject {
+    Q_OBJECT
+    QTemporaryDir folder_;
+    PrivateBus session_, system_;
+    FakeNotificationServer server_;
+    FakeLogind logind_;
+    QDBusConnection fakes(bool system)
+    {
+        return system ? QDBusConnection::connectToBus(system_.address, u"fake-logind"_s)
+                      : QDBusConnection::connectToBus(session_.address, u"fake-notifications"_s);
+    }
+    const NotificationUrgency normal = NotificationUrgency::Normal;
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable(u"dbus-daemon"_s).isEmpty())
+            QSKIP("dbus-daemon is not installed");
+        QVERIFY(session_.start(folder_.filePath(u"session"_s)) && system_.start(folder_.filePath(u"system"_s)));
+        qputenv("DBUS_SESSION_BUS_ADDRESS", session_.address.toUtf8());
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", system_.address.toUtf8());
+        QVERIFY(QDBusConnection::sessionBus().isConnected() && QDBusConnection::systemBus().isConnected());
+        QVERIFY(Serve(fakes(false), server_, fakes(true), logind_));
+    }
+    void init()
+    {
+        server_.reset();
+        logind_.log.lines.clear();
+    }
+
+    void notifications_data()
+    {
+        QTest::addColumn<NotificationUrgency>("urgency");
+        QTest::addColumn<int>("byte");
+        QTest::newRow("normal") << NotificationUrgency::Normal << 1;
+        QTest::newRow("critical") << NotificationUrgency::Critical << 2;
+    }
+    // Shown, pressed, replaced and withdrawn by the server's numbers; the callback hears ours.
+    void notifications()
+    {
+        QFETCH(NotificationUrgency, urgency);
+        QFETCH(int, byte);
+        DesktopNotifier notifier(QDBusConnection::sessionBus());
+        QList<QPair<int, QString>> pressed;
+        notifier.setCallback([&](int id, const QString& key) { pressed.append({id, key}); });
+        const int id =
+            notifier.show(u"Wake up!"_s, u"Now."_s, {{u"snooze"_s, u"Snooze"_s}, {u"off"_s, u"Turn off"_s}}, urgency, 0);
+        QTRY_COMPARE(server_.log.lines.size(), 1);
+        emit server_.ActionInvoked(7, u"off"_s);  // not ours
+        emit server_.ActionInvoked(1, u"snooze"_s);
+        QTRY_COMPARE(pressed, (QList<QPair<int, QString>>{{id, u"snooze"_s}}));
+        QCOMPARE(notifier.show(u"Wake up!"_s, u"Again."_s, {}, urgency, id), id);
+        notifier.withdraw(id);
+        QTRY_COMPARE(server_.log.lines.size(), 3);
+        QCOMPARE(server_.log.lines,
+                 (QStringList{u"notify 1 (replaces 0) Wake up!|Now.|snooze,Snooze,off,Turn off|urgency %1|timeout 0"_s.arg(byte),
+                              u"notify 1 (replaces 1) Wake up!|Again.||urgency %1|timeout 0"_s.arg(byte),
+                              u"close 1"_s}));
+    }
+
+    // The server answers late: a withdrawal or a replacement waits for its number; nothing is shown twice.
+    void answersThatComeLate()
+    {
+        DesktopNotifier notifier(QDBusConnection::sessionBus());
+        server_.holdAnswers = true;
+        const int first = notifier.show(u"One"_s, {}, {}, normal, 0);
+        const int second = notifier.show(u"Two"_s, {}, {}, normal, 0);
+        notifier.withdraw(first);
+        QCOMPARE(notifier.show(u"Two, again"_s, {}, {}, normal, second), second);
+        QTRY_COMPARE(server_.log.lines.size(), 2);
+        server_.holdAnswers = false;
+        server_.answerHeld();
+        QTRY_COMPARE(server_.log.lines.size(), 4);
+        QCOMPARE(server_.log.lines.mid(2), (QStringList{u"close 1"_s, u"notify 2 (replaces 2) Two, again|||urgency 1|timeout 0"_s}));
+    }
+
+    // Closed by the user, a notification shown again with its number is a new one.
+    void closedByTheUser()
+    {
+        DesktopNotifier notifier(QDBusConnection::sessionBus());
+        int pressed = 0;
+        notifier.setCallback([&](int, const QString&) { ++pressed; });
+        const int id = notifier.show(u"One"_s, {}, {}, normal, 0);
+        notifier.show(u"Two"_s, {}, {}, normal, 0);
+        QTRY_COMPARE(server_.log.lines.size(), 2);
+        emit server_.NotificationClosed(1, 2);
+        emit server_.ActionInvoked(2, u"off"_s);  // heard after the closing
+        QTRY_COMPARE(pressed, 1);
+        notifier.show(u"One, again"_s, {}, {}, normal, id);
+        QTRY_COMPARE(server_.log.lines.size(), 3);
+        QCOMPARE(server_.log.lines.last(), u"notify 3 (replaces 0) One, again|||urgency 1|timeout 0"_s);
+    }
+
+    void theSleepDelay_data()
+    {
+        QTest::addColumn<bool>("releaseAtOnce");  // before logind has answered
+        QTest::newRow("held, then released") << false;
+        QTest::newRow("released while it was taken") << true;
+    }
+    // The delay is asked for once, held until released, given back by closing the descriptor; sleep is heard.
+    void theSleepDelay()
+    {
+        QFETCH(bool, releaseAtOnce);
+        SleepWatch watch(QDBusConnection::systemBus());
+        QList<bool> heard;
+        watch.setCallback([&](bool goingToSleep) { heard.append(goingToSleep); });
+        watch.takeDelay();
+        watch.takeDelay();
+        if (releaseAtOnce)
+            watch.releaseDelay();
+        else
+            QTRY_VERIFY(watch.delayHeld());
+        emit logind_.PrepareForSleep(true);
+        emit logind_.PrepareForSleep(false);
+        QTRY_COMPARE(heard, (QList<bool>{true, false}));
+        QCOMPARE(logind_.log.lines.first(), u"inhibit sleep Dawnbell delay"_s);
+        QCOMPARE(logind_.log.lines.size(), releaseAtOnce ? 2 : 1);
+        watch.releaseDelay();
+        QTRY_COMPARE(logind_.log.lines, (QStringList{u"inhibit sleep Dawnbell delay"_s, u"released"_s}));
+        QVERIFY(!watch.delayHeld());
+    }
+
+    // Without the services, or without the buses, nothing is shown or held and nothing breaks; services that come
+    // later are heard.
+    void withoutTheServices()
+    {
+        QVERIFY(fakes(false).unregisterService(NotificationsService) && fakes(true).unregisterService(LogindService));
+        DesktopNotifier notifier(QDBusConnection::sessionBus());
+        SleepWatch watch(QDBusConnection::systemBus());
+        QList<bool> heard;
+        watch.setCallback([&](bool goingToSleep) { heard.append(goingToSleep); });
+        notifier.withdraw(notifier.show(u"Lost"_s, {}, {}, normal, 0));
+        watch.takeDelay();
+        QTRY_VERIFY(!watch.delayPending());
+        QVERIFY(!watch.delayHeld());
+        SleepWatch noBus(QDBusConnection(u"none"_s));
+        noBus.takeDelay();
+        QVERIFY(!noBus.delayPending() && DesktopNotifier(QDBusConnection(u"none"_s)).show({}, {}, {}, normal, 0) > 0);
+        // Answered after the lost notification has been turned away on the same connection.
+        QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(NotificationsService));
+
+        QVERIFY(Serve(fakes(false), server_, fakes(true), logind_));
+        notifier.show(u"Later"_s, {}, {}, normal, 0);
+        emit logind_.PrepareForSleep(true);
+        watch.releaseDelay();
+        watch.takeDelay();
+        QTRY_VERIFY(watch.delayHeld());
+        QTRY_COMPARE(heard, QList<bool>{true});
+        QTRY_COMPARE(server_.log.lines, QStringList{u"notify 1 (replaces 0) Later|||urgency 1|timeout 0"_s});
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 2 || qstrcmp(argv[1], "--serve") != 0) {
+        TestDbusServices test;
+        QTEST_SET_MAIN_SOURCE_PATH
+        return QTest::qExec(&test, argc, argv);
+    }
+    FakeNotificationServer server;
+    FakeLogind logind;
+    server.log.print = logind.log.print = true;
+    // A desktop's own notification server is left in its place.
+    if (!Serve(QDBusConnection::sessionBus(), server, QDBusConnection::systemBus(), logind))
+        return 1;
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QTextStream in(stdin);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        const QStringList words = in.readLine().split(u' ', Qt::SkipEmptyParts);
+        if (in.atEnd() && words.isEmpty())
+            QCoreApplication::quit();
+        else if (words.value(0) == u"invoke"_s)
+            emit server.ActionInvoked(words.value(1).toUInt(), words.value(2));
+        else if (!words.isEmpty())
+            emit logind.PrepareForSleep(words.value(0) == u"sleep"_s);
+    });
+    return QCoreApplication::exec();
+}
+
+#include "tst_dbus_services.moc"
