@@ -166,6 +166,12 @@ public:
         return int(count);
     }
 
+    bool atEnd() const override
+    {
+        return segment_ >= segments_.size() ||
+               (segment_ + 1 == segments_.size() && next_ >= segments_[segment_].second);
+    }
+
     int64_t positionAfter(int64_t from, int64_t to, int64_t mixed) const override
     {
         for (const auto& [first, last] : audioSegments(from, to)) {

@@ -88,7 +88,7 @@ uint32_t MciDevice::refresh()
             endPlayback(true);
             state_ = State::Stopped;
             notReady_ = true;
-        } else if (voice_->drained.load(std::memory_order_acquire)) {
+        } else if (voice_->drained()) {
             endPlayback(false);
             position_ = playTo_;
             state_ = State::Stopped;
@@ -164,7 +164,7 @@ uint32_t MciDevice::play(std::optional<int64_t> from, std::optional<int64_t> to,
         return mci::NoError;
     uint64_t lastMixed = 0;
     auto lastProgress = std::chrono::steady_clock::now();
-    while (!voice_->drained.load(std::memory_order_acquire) && !voice_->failed.load(std::memory_order_acquire)) {
+    while (!voice_->drained() && !voice_->failed.load(std::memory_order_acquire)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         const uint64_t mixed = voice_->mixedFrames.load(std::memory_order_acquire);
         const auto now = std::chrono::steady_clock::now();
@@ -238,6 +238,7 @@ void MciDevice::produce()
     Voice& voice = *voice_;
     const int chunk = source_->chunkFrames();
     std::vector<float> buffer(size_t(chunk) * 2);
+    uint64_t written = 0;
     while (!voice.stopRequested.load(std::memory_order_acquire)) {
         const uint32_t seen = voice.wake.load(std::memory_order_acquire);
         if (voice.ring.space() < size_t(chunk)) {
@@ -246,15 +247,18 @@ void MciDevice::produce()
             continue;
         }
         const int got = source_->read(buffer.data(), chunk);
-        if (got < 0) {
+        if (got < 0)
             voice.failed.store(true, std::memory_order_release);
-            break;
-        }
-        if (got == 0)
+        // The end is named before the last frames go out, so the mixer knows it when it mixes them.
+        if (got <= 0 || source_->atEnd())
+            voice.endFrames.store(written + uint64_t(std::max(got, 0)), std::memory_order_release);
+        if (got <= 0)
             break;
         voice.ring.write(buffer.data(), size_t(got));
+        written += uint64_t(got);
+        if (source_->atEnd())
+            break;
     }
-    voice.producerDone.store(true, std::memory_order_release);
 }
 
 }  // namespace media

@@ -32,6 +32,9 @@ public:
     // Fills up to `frames` interleaved stereo frames; returns how many, 0 at the end, -1 when the media could
     // not be read.
     virtual int read(float* out, int frames) = 0;
+    // True once read() has given the last frame of the range (the next read would return 0). A source that
+    // cannot tell says false; its end is then noticed one read later.
+    virtual bool atEnd() const { return false; }
     // The position after `mixed` frames of a range started at `from` and ending at `to` have sounded.
     virtual int64_t positionAfter(int64_t from, int64_t to, int64_t mixed) const
     {

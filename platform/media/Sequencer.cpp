@@ -106,6 +106,8 @@ public:
         return n;
     }
 
+    bool atEnd() const override { return finished_ || (remaining_ == 0 && tail_ >= maxTailFrames); }
+
 private:
     void render(float* out, int frames)
     {

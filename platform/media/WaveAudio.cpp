@@ -88,6 +88,8 @@ public:
         return got;
     }
 
+    bool atEnd() const override { return remaining_ <= 0; }
+
 private:
     // Reads up to `frames` frames of the file into stereo_: mono on both sides, else the first two channels.
     int readStereo(int frames)
