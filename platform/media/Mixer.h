@@ -26,7 +26,7 @@ struct Voice {
     RingBuffer ring;
     const Bus bus;
     std::atomic<uint64_t> endFrames{unknownEnd};  // how many frames the worker writes in all, once known
-    std::atomic<bool> failed{false};         // the worker stopped because the media could not be read
+    std::atomic<uint32_t> error{0};          // the worker stopped: the media could not be read (an error code)
     std::atomic<bool> stopRequested{false};  // no more mixing, the worker ends
     std::atomic<uint64_t> mixedFrames{0};
     std::atomic<int64_t> firstMixNs{0};      // steady-clock time of the first mixed frame, 0 before

@@ -58,6 +58,7 @@ public:
     }
 
     int64_t endFrame() const override { return end_; }
+    uint32_t failureError() const override { return mci::DeviceFailed; }
     int chunkFrames() const override { return 1024; }
 
     uint32_t prepare(int64_t from, int64_t to) override
@@ -79,7 +80,7 @@ public:
         return mci::NoError;
     }
 
-    int read(float* out, int frames) override
+    int read(float* out, int frames, const std::atomic<bool>& /*stop*/) override
     {
         if (finished_)
             return 0;

@@ -34,6 +34,7 @@ public:
     }
 
     int64_t endFrame() const override { return end_; }
+    uint32_t failureError() const override { return mci::DeviceFailed; }
 
     uint32_t prepare(int64_t from, int64_t to) override
     {
@@ -51,7 +52,7 @@ public:
         return mci::NoError;
     }
 
-    int read(float* out, int frames) override
+    int read(float* out, int frames, const std::atomic<bool>& /*stop*/) override
     {
         frames = int(std::min<int64_t>(frames, remaining_));
         if (frames <= 0)

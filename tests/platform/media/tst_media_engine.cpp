@@ -14,6 +14,8 @@
 #include <QTest>
 
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 
 using namespace audiofix;
 
@@ -49,6 +51,64 @@ std::unique_ptr<MediaEngine> makeEngine(const std::shared_ptr<CaptureOutput>& ou
     options.output = output;
     options.idleClose = idleClose;
     options.soundFont = font;
+    return std::make_unique<MediaEngine>(std::move(options));
+}
+
+// A CD drive whose every look at the disc or read attempt is held until the test lets it go: a command that
+// returns while an attempt is held did not wait for the drive.
+class Gate {
+public:
+    explicit Gate(bool passes = true) : passes_(passes) {}
+    bool pass()
+    {
+        std::unique_lock lock(mutex_);
+        ++attempts_;
+        ++inside_;
+        changed_.notify_all();
+        changed_.wait_for(lock, std::chrono::seconds(30), [&] { return open_; });
+        --inside_;
+        return passes_;
+    }
+    // From now on every attempt goes through at once.
+    void release()
+    {
+        const std::lock_guard guard(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+    bool waitInside()
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return inside_ > 0; });
+    }
+    int inside()
+    {
+        const std::lock_guard guard(mutex_);
+        return inside_;
+    }
+    int attempts()
+    {
+        const std::lock_guard guard(mutex_);
+        return attempts_;
+    }
+
+private:
+    const bool passes_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool open_ = false;
+    int inside_ = 0;
+    int attempts_ = 0;
+};
+
+std::unique_ptr<MediaEngine> makeEngine(const std::shared_ptr<CaptureOutput>& output, media::CdTestHooks hooks,
+                                        bool paranoia, std::chrono::milliseconds patience = std::chrono::seconds(5))
+{
+    MediaEngineOptions options;
+    options.paranoiaForImages = paranoia;
+    options.output = output;
+    options.drivePatience = patience;
+    options.cdTestHooks = std::move(hooks);
     return std::make_unique<MediaEngine>(std::move(options));
 }
 
@@ -512,6 +572,94 @@ private slots:
         SEND_OK(*engine, u"close cd"_qs);
         QFile::remove(bin);
         QFile::remove(cue);
+    }
+
+    // Stop, pause, play, close and the status questions answer while the drive is inside a read (a slow one, or
+    // one it retries), and the worker stops reading at the next attempt.
+    void cdCommandsDoNotWaitForTheDrive_data()
+    {
+        QTest::addColumn<bool>("paranoia");
+        QTest::addColumn<bool>("readsFail");
+        QTest::newRow("image, a slow read") << false << false;
+        QTest::newRow("image, a read retried") << false << true;
+        QTest::newRow("through paranoia, a slow read") << true << false;
+        QTest::newRow("through paranoia, a read retried") << true << true;
+    }
+
+    void cdCommandsDoNotWaitForTheDrive()
+    {
+        QFETCH(bool, paranoia);
+        QFETCH(bool, readsFail);
+        Gate gate(!readsFail);
+        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
+        auto engine = makeEngine(output, {{}, [&](int64_t, int) { return gate.pass(); }}, paranoia);
+        SEND_OK(*engine, openCd(disc_));
+        SEND_OK(*engine, u"set cd time format tmsf"_qs);
+        SEND_OK(*engine, u"play cd from 2"_qs);
+        QVERIFY(gate.waitInside());
+        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"playing"_qs);
+        QCOMPARE(send(*engine, u"status cd position"_qs).text, u"02:00:00:00"_qs);
+        SEND_OK(*engine, u"pause cd"_qs);
+        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"paused"_qs);
+        SEND_OK(*engine, u"play cd from 3"_qs);
+        SEND_OK(*engine, u"stop cd"_qs);
+        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"stopped"_qs);
+        QCOMPARE(send(*engine, u"status cd number of tracks"_qs).text, u"3"_qs);
+        SEND_OK(*engine, u"close cd"_qs);
+        QCOMPARE(gate.inside(), 1);
+        const int attempts = gate.attempts();
+        gate.release();
+        engine.reset();
+        QCOMPARE(gate.attempts(), attempts);
+    }
+
+    // A drive that reads nothing: the playback ends, the device is "not ready" and says so to the next
+    // commands, as a removed disc does.
+    void cdReadsFail_data()
+    {
+        QTest::addColumn<bool>("paranoia");
+        QTest::newRow("image") << false;
+        QTest::newRow("through paranoia") << true;
+    }
+
+    void cdReadsFail()
+    {
+        QFETCH(bool, paranoia);
+        auto output = std::make_shared<CaptureOutput>();
+        auto engine = makeEngine(output, {{}, [](int64_t, int) { return false; }}, paranoia);
+        SEND_OK(*engine, openCd(disc_));
+        QCOMPARE(send(*engine, u"play cd wait"_qs).code, uint32_t(mci::NotReady));
+        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"not ready"_qs);
+        QCOMPARE(send(*engine, u"play cd"_qs).code, uint32_t(mci::NotReady));
+        QCOMPARE(audibleFrames(output->audio().left), size_t(0));
+    }
+
+    // Only open, a question about a disc not yet known, and a waiting play wait for the drive, and no longer
+    // than the patience; then they answer "not ready".
+    void cdWaitsAtMostThePatience()
+    {
+        Gate looking;
+        Gate reading;
+        std::atomic<int> looks{0};
+        const auto look = [&] {
+            // The first look finds the drive empty, the second is held: a drive that takes its time.
+            const int n = ++looks;
+            return n > 1 && looking.pass();
+        };
+        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
+        auto engine = makeEngine(output, {look, [&](int64_t, int) { return reading.pass(); }}, false,
+                                 std::chrono::milliseconds(100));
+        SEND_OK(*engine, openCd(disc_));
+        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"not ready"_qs);
+        QCOMPARE(send(*engine, u"status cd number of tracks"_qs).code, uint32_t(mci::NotReady));
+        QCOMPARE(send(*engine, u"open "_qs + mixed_ + u" alias second"_qs).code, uint32_t(mci::NotReady));
+        QCOMPARE(send(*engine, u"status second mode"_qs).code, uint32_t(mci::NotOpen));
+        looking.release();
+        // The disc is read at the next question.
+        QTRY_COMPARE(send(*engine, u"status cd number of tracks"_qs).text, u"3"_qs);
+        QCOMPARE(send(*engine, u"play cd wait"_qs).code, uint32_t(mci::NotReady));
+        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"stopped"_qs);
+        reading.release();
     }
 
     void loopThroughCloseOpenPlay()
