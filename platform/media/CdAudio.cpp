@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
 #include <cdio/paranoia/cdda.h>
@@ -157,12 +159,15 @@ public:
         if (isImage_) {
             if (!imageIntact())
                 return gone();
-            // An image that comes back after it was gone is read anew: it may be another disc.
-            if (lost_ || workerDisc_->tracks.empty()) {
-                lost_ = false;
-                return loadToc(false);
-            }
-            return true;
+            // An image stays open while its files are the same (libcdio's cue reader leaks a little at every
+            // opening); one whose files changed, or that comes back after it was gone, is read anew: it may be
+            // another disc.
+            const ImageStamp stamp = imageStamp();
+            if (stamp == stamp_)
+                return !workerDisc_->tracks.empty();
+            stamp_ = stamp;
+            lost_ = false;
+            return loadToc(true);
         }
         if (!cdio_ || workerDisc_->tracks.empty() || lost_) {
             lost_ = false;
@@ -252,8 +257,30 @@ private:
     {
         lost_ = true;
         absent_ = true;
+        stamp_ = {};
         return false;
     }
+
+    // What tells one image from another: which files, their sizes and their times.
+    struct FileStamp {
+        ino_t inode = 0;
+        off_t size = -1;
+        int64_t modifiedNs = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    struct ImageStamp {
+        FileStamp cue;
+        FileStamp bin;
+        bool operator==(const ImageStamp&) const = default;
+    };
+    static FileStamp fileStamp(const QString& path)
+    {
+        struct stat info {};
+        if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+            return {};
+        return {info.st_ino, info.st_size, int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+    }
+    ImageStamp imageStamp() const { return {fileStamp(source_), fileStamp(bin_)}; }
 
     // Opens the disc anew and reads its table of contents; publishes what it found (an empty disc when none).
     // The same table of contents read again after a failed read is the same disc, unless the drive said the
@@ -280,6 +307,8 @@ private:
 
     bool readToc(Disc& disc)
     {
+        if (hooks_.opened)
+            hooks_.opened();
         const std::lock_guard opening(openingMutex());
         paranoia_.reset();
         drive_.reset();
@@ -413,6 +442,7 @@ private:
     int sinceCheck_ = 0;
     bool lost_ = false;    // the media failed; read the table of contents again before trusting it
     bool absent_ = false;  // no disc was found since the last table of contents
+    ImageStamp stamp_;     // the image's files when they were last opened
     const std::atomic<bool>* stop_ = nullptr;
     int failuresInARow_ = 0;
     bool givingUp_ = false;

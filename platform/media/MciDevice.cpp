@@ -189,13 +189,15 @@ uint32_t MciDevice::play(std::optional<int64_t> from, std::optional<int64_t> to,
     if (first < start || first > end || last < start || last > end || last < first)
         return mci::OutOfRange;
 
+    // A range of data tracks only would play nothing: it is an error, not a silent success. An empty range
+    // (played from the end) plays nothing and is no error.
+    if (first < last && !source_->hasSound(first, last))
+        return mci::NoAudio;
     stopVoice(false);
     position_ = first;
     state_ = State::Stopped;
-    if (!source_->hasSound(first, last)) {
-        position_ = last;
+    if (first == last)
         return mci::NoError;
-    }
 
     auto voice = std::make_shared<Voice>(source_->bufferFrames(), bus_);
     if (const uint32_t error = host_.startVoice(*voice))

@@ -173,6 +173,8 @@ struct CdTestHooks {
     std::function<bool()> look;
     // Before every attempt to read sectors (one attempt of a retrying read); false: the attempt fails.
     std::function<bool(int64_t lba, int sectors)> read;
+    // Each time the disc is opened anew to read its table of contents.
+    std::function<void()> opened;
 };
 
 // The three devices. Each returns nullptr with an error code when it cannot open.

@@ -115,6 +115,7 @@ void Mixer::renderBlock(int16_t* out, int frames, OutputClock clock)
     }
     for (auto& b : bus_)
         std::fill_n(b.begin(), n * 2, 0.0F);
+    std::array<bool, 2> sounds{};
 
     for (auto& slot : voices_) {
         Voice* v = slot.load(std::memory_order_acquire);
@@ -124,6 +125,7 @@ void Mixer::renderBlock(int16_t* out, int frames, OutputClock clock)
             waitForProducer(*v, n);
         const size_t got = v->ring.mixInto(bus_[int(v->bus)].data(), n);
         if (got > 0) {
+            sounds[int(v->bus)] = true;
             if (v->firstMixNs.load(std::memory_order_relaxed) == 0)
                 v->firstMixNs.store(steadyNs(), std::memory_order_relaxed);
             v->mixedFrames.fetch_add(got, std::memory_order_release);
@@ -137,6 +139,7 @@ void Mixer::renderBlock(int16_t* out, int frames, OutputClock clock)
     while (at < n && pendingBeeps_.load(std::memory_order_acquire) > 0) {
         const size_t take = std::min(n - at, beepTone_.size() / 2 - beepPos_);
         float* bus = bus_[int(Bus::Wave)].data();
+        sounds[int(Bus::Wave)] = true;
         for (size_t i = 0; i < take * 2; ++i)
             bus[at * 2 + i] += beepTone_[beepPos_ * 2 + i];
         at += take;
@@ -147,8 +150,15 @@ void Mixer::renderBlock(int16_t* out, int frames, OutputClock clock)
         }
     }
 
-    // Each bus at its own gain, moved towards the volume set over a few hundred frames.
+    // Each bus at its own gain, moved towards the volume set over a few hundred frames while it sounds. A bus
+    // that was silent takes the volume set at once: a sound starts at the volume set before it, from its first
+    // sample, never from a level left over from an earlier sound.
     std::array<std::array<float, 2>, 2> target{gains(volume(Bus::Wave)), gains(volume(Bus::Aux))};
+    for (int b = 0; b < 2; ++b) {
+        if (!sounded_[b])
+            appliedGain_[b] = target[b];
+        sounded_[b] = sounds[b];
+    }
     for (size_t i = 0; i < n; ++i) {
         const float t = i < size_t(gainRampFrames) ? float(i + 1) / gainRampFrames : 1.0F;
         for (int c = 0; c < 2; ++c) {

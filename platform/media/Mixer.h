@@ -96,6 +96,7 @@ private:
     size_t beepPos_ = 0;
     std::array<std::vector<float>, 2> bus_;
     std::array<std::array<float, 2>, 2> appliedGain_{};
+    std::array<bool, 2> sounded_{};  // a bus carried sound in the last block
 };
 
 }  // namespace media

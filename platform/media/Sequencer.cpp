@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <mutex>
 #include <vector>
 
@@ -71,7 +72,8 @@ public:
         if (fluid_player_play(player.get()) != FLUID_OK)
             return mci::DeviceFailed;
         if (from > 0)
-            fluid_player_seek(player.get(), int(file_.tickAtUs(from * 1'000'000 / outputRate)));
+            fluid_player_seek(player.get(), int(std::min<int64_t>(file_.tickAtUs(from * 1'000'000 / outputRate),
+                                                                  std::numeric_limits<int>::max())));
         player_ = std::move(player);
         remaining_ = to - from;
         toEnd_ = to == end_;
