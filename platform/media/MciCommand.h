@@ -1,6 +1,7 @@
 #pragma once
 // Reading of the command strings: "verb device [words...]". Words are separated by blanks; a name in double
-// quotes is one word and may hold blanks. Command words and keywords compare without regard to case.
+// quotes is one word and may hold blanks, and a double quote inside it is written twice ("say ""hi"".wav" is
+// the name say "hi".wav). Command words and keywords compare without regard to case.
 
 #include <QString>
 #include <QStringList>
@@ -42,3 +43,13 @@ bool readNumber(const QString& text, long long& value);
 bool readColonNumbers(const QString& text, int maxParts, std::vector<long long>& parts);
 
 }  // namespace mci
+
+// A file name or path as one word of a command string, whatever it holds: in double quotes, each double quote in
+// it written twice. For the program's own commands (u"open " + QuoteMciName(path) + u" alias Sound");
+// header-only, so that code building commands needs no part of the engine.
+inline QString QuoteMciName(const QString& path)
+{
+    QString quoted = path;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}

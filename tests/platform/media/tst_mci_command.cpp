@@ -28,7 +28,16 @@ private slots:
         QTest::newRow("trailing blank and tabs") << u"\topen  \"x.mid\"  alias midi "_qs << 0U
                                                  << QStringList{u"open"_qs, u"x.mid"_qs, u"alias"_qs, u"midi"_qs}
                                                  << QList<bool>{false, true, false, false};
+        QTest::newRow("a quote written twice in a name")
+            << u"open \"/music/say \"\"hi\"\".wav\" alias Sound"_qs << 0U
+            << QStringList{u"open"_qs, u"/music/say \"hi\".wav"_qs, u"alias"_qs, u"Sound"_qs}
+            << QList<bool>{false, true, false, false};
+        QTest::newRow("a name of one quote, then a word") << u"open \"\"\"\" x"_qs << 0U
+                                                         << QStringList{u"open"_qs, u"\""_qs, u"x"_qs}
+                                                         << QList<bool>{false, true, false};
         QTest::newRow("quote not closed") << u"open \"x.wav alias Sound"_qs << 258U << QStringList{} << QList<bool>{};
+        QTest::newRow("quote written twice, not closed") << u"open \"x\"\" alias Sound"_qs << 258U << QStringList{}
+                                                         << QList<bool>{};
         QTest::newRow("nothing") << u"   "_qs << 0U << QStringList{} << QList<bool>{};
     }
 
@@ -47,6 +56,28 @@ private slots:
             QCOMPARE(got[i].text, words[qsizetype(i)]);
             QCOMPARE(got[i].quoted, quoted[qsizetype(i)]);
         }
+    }
+
+    // Whatever a path holds, QuoteMciName makes it the one word the command reads.
+    void quotedNames_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("plain") << u"/home/me/wake.wav"_qs;
+        QTest::newRow("blanks") << u"/home/me/wake up .wav"_qs;
+        QTest::newRow("double quotes") << u"/music/\"Morning\" (live) \"\".mid"_qs;
+        QTest::newRow("a quote at each end") << u"\"a\""_qs;
+        QTest::newRow("nothing") << QString();
+    }
+
+    void quotedNames()
+    {
+        QFETCH(QString, path);
+        std::vector<mci::Word> words;
+        QCOMPARE(mci::splitWords(u"open "_qs + QuoteMciName(path) + u" alias Sound"_qs, words), 0U);
+        QCOMPARE(words.size(), size_t(4));
+        QCOMPARE(words[1].text, path);
+        QVERIFY(words[1].quoted);
+        QCOMPARE(words[3].text, u"Sound"_qs);
     }
 
     void keywordsIgnoreCase()
