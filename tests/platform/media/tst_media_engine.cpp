@@ -526,8 +526,8 @@ private slots:
         QCOMPARE(output->recording().size(), size_t(0));
     }
 
-    // The media goes while the device is open: the device turns "not ready" and every command that needs the
-    // media says why, a disc as "not ready", a sound file as "the device failed".
+    // The media goes, or can no longer be read, while the device is open: the device turns "not ready" and every
+    // command that needs the media says why, a disc as "not ready", a sound file as "the device failed".
     void mediaLost_data()
     {
         QTest::addColumn<QString>("how");
@@ -538,6 +538,8 @@ private slots:
         QTest::newRow("image deleted while playing") << u"delete"_qs << true << false << false;
         QTest::newRow("image deleted while stopped") << u"delete"_qs << false << false << false;
         QTest::newRow("through paranoia: cut short while playing") << u"truncate"_qs << true << true << false;
+        QTest::newRow("drive reads nothing") << u"fail reads"_qs << true << false << false;
+        QTest::newRow("through paranoia: drive reads nothing") << u"fail reads"_qs << true << true << false;
         QTest::newRow("sound file cut short while playing") << u"truncate"_qs << true << false << true;
     }
 
@@ -560,8 +562,9 @@ private slots:
         }
         const uint32_t error = soundFile ? mci::DeviceFailed : mci::NotReady;
 
+        const bool readsFail = how == u"fail reads"_qs;
         auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
-        auto engine = makeEngine(output, std::chrono::milliseconds(3000), soundFont, paranoia);
+        auto engine = makeEngine(output, {{}, [&](int64_t, int) { return !readsFail; }, {}}, paranoia);
         SEND_OK(*engine, open);
         if (whilePlaying) {
             SEND_OK(*engine, u"play x"_qs);
@@ -570,7 +573,7 @@ private slots:
         if (how == u"truncate"_qs) {
             QFile f(bin);
             QVERIFY(f.resize(f.size() / 10));
-        } else {
+        } else if (how == u"delete"_qs) {
             QVERIFY(QFile::remove(bin));
             QVERIFY(QFile::remove(cue));
         }
@@ -579,7 +582,8 @@ private slots:
             for (int i = 0; i < 40 && send(*engine, u"status x mode"_qs).text == u"playing"_qs; ++i)
                 QVERIFY(output->pull(rate / 10));
         }
-        QCOMPARE(send(*engine, u"status x mode"_qs).text, u"not ready"_qs);
+        // A glance at the mode takes the worker's last look when the worker is slow to answer (a busy machine).
+        QTRY_COMPARE(send(*engine, u"status x mode"_qs).text, u"not ready"_qs);
         QCOMPARE(send(*engine, u"status x length"_qs).code, error);
         QCOMPARE(send(*engine, u"play x"_qs).code, error);
         QCOMPARE(send(*engine, u"seek x to 1"_qs).code, error);
@@ -662,27 +666,6 @@ private slots:
         gate.release();
         engine.reset();
         QCOMPARE(gate.attempts(), attempts);
-    }
-
-    // A drive that reads nothing: the playback ends, the device is "not ready" and says so to the next
-    // commands, as a removed disc does.
-    void cdReadsFail_data()
-    {
-        QTest::addColumn<bool>("paranoia");
-        QTest::newRow("image") << false;
-        QTest::newRow("through paranoia") << true;
-    }
-
-    void cdReadsFail()
-    {
-        QFETCH(bool, paranoia);
-        auto output = std::make_shared<CaptureOutput>();
-        auto engine = makeEngine(output, {{}, [](int64_t, int) { return false; }, {}}, paranoia);
-        SEND_OK(*engine, openCd(disc_));
-        QCOMPARE(send(*engine, u"play cd wait"_qs).code, uint32_t(mci::NotReady));
-        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"not ready"_qs);
-        QCOMPARE(send(*engine, u"play cd"_qs).code, uint32_t(mci::NotReady));
-        QCOMPARE(audibleFrames(output->audio().left), size_t(0));
     }
 
     // Only open, a question about a disc not yet known, and a waiting play wait for the drive, and no longer
