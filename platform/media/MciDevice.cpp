@@ -54,10 +54,14 @@ void MciDevice::retire()
     workWanted_.notify_all();
 }
 
-bool MciDevice::finished()
+bool MciDevice::finished(std::chrono::milliseconds patience)
 {
-    const std::lock_guard guard(mutex_);
-    return !worker_.joinable() || ended_;
+    std::unique_lock lock(mutex_);
+    if (!worker_.joinable())
+        return true;
+    if (!busy_)
+        checked_.wait_for(lock, patience, [&] { return ended_ || busy_; });
+    return ended_;
 }
 
 uint32_t MciDevice::parsePosition(const QString& text, int64_t& frame) const

@@ -87,8 +87,9 @@ public:
     void setPatience(std::chrono::milliseconds patience) { patience_ = patience; }
     // Ends any playback and asks the worker to end, without waiting for it.
     void retire();
-    // The worker has ended (or never ran): destroying the device waits for nothing.
-    bool finished();
+    // The worker has ended (or never ran): destroying the device waits for nothing. Waits up to `patience` for
+    // a worker that is not busy to end.
+    bool finished(std::chrono::milliseconds patience = std::chrono::milliseconds(0));
 
     // Positions as written in the present time format.
     virtual uint32_t parsePosition(const QString& text, int64_t& frame) const;

@@ -147,9 +147,9 @@ uint32_t MediaEngine::execute(const QString& command, QString& reply)
                 return mci::NotOpen;
             retire(std::move(closing.mapped()));
         }
-        // A device without a busy worker goes at once; a worker still inside a slow read lets go of the media
-        // when it notices, and the device goes at a later command.
-        reapRetired();
+        // A device whose worker is idle goes now, with its drive, file or sound font; a worker still inside a
+        // slow read lets go of them when it notices, and the device goes at a later command.
+        reapRetired(std::chrono::milliseconds(20));
         return mci::NoError;
     }
 
@@ -419,9 +419,9 @@ void MediaEngine::retire(std::unique_ptr<MciDevice> device)
     retired_.push_back(std::move(device));
 }
 
-void MediaEngine::reapRetired()
+void MediaEngine::reapRetired(std::chrono::milliseconds patience)
 {
-    std::erase_if(retired_, [](const std::unique_ptr<MciDevice>& device) { return device->finished(); });
+    std::erase_if(retired_, [patience](const std::unique_ptr<MciDevice>& device) { return device->finished(patience); });
 }
 
 int64_t MediaEngine::firstSoundNs(const QString& alias)

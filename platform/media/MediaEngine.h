@@ -68,7 +68,7 @@ private:
     void endVoice(media::Voice& voice) override;
     void keepOutput();
     void retire(std::unique_ptr<media::MciDevice> device);
-    void reapRetired();
+    void reapRetired(std::chrono::milliseconds patience = std::chrono::milliseconds(0));
 
     const MediaEngineOptions options_;
     std::mutex commandMutex_;
