@@ -3,7 +3,8 @@
 //   - latency from "play" to the first sample reaching the output (SDL's dummy driver, which runs its
 //     callback in real time like a sound card), with the output closed (as after idling) and already open;
 // and the memory: resident size at start, with the sound font loaded, at its peak, and after closing.
-// Last, the idle cost: CPU time and threads while nothing plays.
+// Then the worst latency of CD commands while the drive reads slowly and retries (a drive simulated through the
+// engine's test hooks), and last the idle cost: CPU time and threads while nothing plays.
 //
 //   bench_media [--seconds N] [--soundfont PATH]
 
@@ -20,7 +21,9 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <map>
 #include <cstdio>
 #include <ctime>
 #include <thread>
@@ -128,6 +131,69 @@ double latencyMs(const Source& s, const QString& soundFont, bool warm)
     return double(first - start) / 1e6;
 }
 
+// Sends `command` and returns how long it took, in ms.
+double timedMs(MediaEngine& engine, const QString& command, uint32_t& code)
+{
+    QString r;
+    const auto t0 = std::chrono::steady_clock::now();
+    code = engine.mciSendString(command, r);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// CD commands against a drive whose every read attempt takes `attemptMs` and fails three times in four (so a
+// read is retried), and whose every look at the disc takes `lookMs`. Prints the worst latency of each command.
+void cdCommandLatency(const QString& drive, int attemptMs, int lookMs)
+{
+    std::atomic<int> attempts{0};
+    MediaEngineOptions options;
+    options.cdTestHooks.look = [lookMs] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(lookMs));
+        return true;
+    };
+    options.cdTestHooks.read = [&attempts, attemptMs](int64_t, int) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(attemptMs));
+        return ++attempts % 4 == 0;
+    };
+    MediaEngine engine(std::move(options));
+    std::map<std::string, double> worst;
+    uint32_t code = 0;
+    const auto measure = [&](const char* name, const QString& command) {
+        const double ms = timedMs(engine, command, code);
+        worst[name] = std::max(worst[name], ms);
+        if (code != 0 && code != 266)
+            std::fprintf(stderr, "  ! %s -> %u\n", qPrintable(command), code);
+    };
+    measure("open", QStringLiteral("open %1 shareable type cdaudio alias cd").arg(drive));
+    measure("set time format", QStringLiteral("set cd time format tmsf"));
+    measure("status number of tracks", QStringLiteral("status cd number of tracks"));
+    for (int round = 0; round < 6; ++round) {
+        measure("play", QStringLiteral("play cd from %1").arg(round % 3 + 1));
+        // Long enough for the worker to be inside a read attempt.
+        std::this_thread::sleep_for(std::chrono::milliseconds(lookMs + attemptMs / 2));
+        measure("status mode", QStringLiteral("status cd mode"));
+        measure("status position", QStringLiteral("status cd position"));
+        measure("pause", QStringLiteral("pause cd"));
+        measure("resume", QStringLiteral("resume cd"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(attemptMs / 3));
+        measure("stop", QStringLiteral("stop cd"));
+        measure("status mode", QStringLiteral("status cd mode"));
+        measure("seek", QStringLiteral("seek cd to %1").arg(3 - round % 3));
+    }
+    measure("play", QStringLiteral("play cd from 1"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(attemptMs / 2));
+    measure("close", QStringLiteral("close cd"));
+    double overall = 0.0;
+    std::printf("  drive: each read attempt %d ms, 3 of 4 attempts fail; each look at the disc %d ms\n", attemptMs,
+                lookMs);
+    for (const auto& [name, ms] : worst) {
+        std::printf("    %-26s worst %7.1f ms\n", name.c_str(), ms);
+        if (name != "open" && name != "status number of tracks")
+            overall = std::max(overall, ms);
+    }
+    std::printf("    worst of the commands that must not wait for the drive: %.1f ms (%d read attempts made)\n",
+                overall, attempts.load());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -223,6 +289,10 @@ int main(int argc, char** argv)
                         ms.back());
         }
     }
+
+    std::printf("\nCD commands while the drive reads slowly and retries (SDL dummy driver)\n");
+    cdCommandLatency(drive, 200, 0);
+    cdCommandLatency(drive, 50, 300);
 
     // Idle: an engine with its devices open but silent, after the output has closed.
     {

@@ -17,7 +17,6 @@ const QString SectionSettings = QStringLiteral("Settings");
 const QString SectionAlarm = QStringLiteral("Alarm");
 const QString SectionPresets = QStringLiteral("Presets");
 
-QString Quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
 
 // A window coordinate as the store holds it: the decimal text of a single-precision number ("1095").
 QString SingleText(double value) { return QString::number(static_cast<float>(value), 'g', 7); }
@@ -432,7 +431,7 @@ void Module1::PlayAlarmSound()
 
 void Module1::OpenAlarmSound()
 {
-    SendMci(QStringLiteral("open ") + Quoted(AppSettings.AlarmSound) + QStringLiteral(" alias Sound"));
+    SendMci(QStringLiteral("open ") + QuoteMciName(AppSettings.AlarmSound) + QStringLiteral(" alias Sound"));
 }
 
 void Module1::StopAlarmSound()
@@ -445,7 +444,7 @@ void Module1::StopAlarmSound()
 void Module1::PlayAlarmMidi()
 {
     QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    SendMciChecked(QStringLiteral("open ") + Quoted(AppSettings.MidiSound) + QStringLiteral(" alias midi "));
+    SendMciChecked(QStringLiteral("open ") + QuoteMciName(AppSettings.MidiSound) + QStringLiteral(" alias midi "));
     SendMciChecked(QStringLiteral("play midi"));
     QGuiApplication::restoreOverrideCursor();
 }

@@ -22,6 +22,15 @@ class QWidget;
 inline constexpr uint32_t MMSYSERR_NOERROR = 0;
 inline constexpr uint32_t MMSYSERR_BADDEVICEID = 2;
 
+// A file name or path as one word of an MCI command string, whatever it holds: in double quotes, each double
+// quote in it written twice ("open " + QuoteMciName(path) + " alias Sound").
+inline QString QuoteMciName(const QString& path)
+{
+    QString quoted = path;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
 // The media engine: MCI command strings and the mixer's volumes.
 class Multimedia {
 public:

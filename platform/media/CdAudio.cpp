@@ -1,6 +1,8 @@
-// The "cdaudio" device: an audio CD in a drive, or a disc image of the discs folder. Audio is extracted
-// digitally on the worker: through libcdio-paranoia from a drive (it corrects jitter and retries scratched
-// sectors), straight from the .bin of an image. Data tracks are counted but never played.
+// The "cdaudio" device: an audio CD in a drive, or a disc image of the discs folder. Everything that touches the
+// disc happens on the device's worker: opening it, reading its table of contents, asking whether it changed,
+// and extracting the audio digitally, through libcdio-paranoia from a drive (it corrects jitter and retries
+// scratched sectors), straight from the .bin of an image. Commands work from the table of contents the worker
+// last published. Data tracks are counted but never played.
 
 #include "platform/cd_drives.h"
 #include "platform/media/MciDevice.h"
@@ -9,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
 #include <cdio/paranoia/cdda.h>
@@ -16,6 +20,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 namespace media {
@@ -24,12 +29,13 @@ namespace {
 
 constexpr int framesPerSector = 588;  // 2352 bytes of 16-bit stereo
 constexpr int sectorsPerSecond = 75;
-constexpr int pregapSectors = 150;    // where track 1 usually starts; absolute positions count from 0
 // How many sectors one worker step reads, and how often an image is checked for still being there.
 constexpr int sectorsPerRead = 8;
 constexpr int sectorsPerCheck = 75;
-// A drive that retries a sector gives up after this many attempts; the sector then counts as unreadable.
-constexpr int paranoiaRetries = 20;
+// A sector a drive cannot read at once is asked for again, up to this many times, before it counts as
+// unreadable (paranoia's own retries for a drive; the engine's for an image). A stop request is heard between
+// two attempts.
+constexpr int readAttempts = 20;
 
 using CdioHandle = std::unique_ptr<CdIo_t, decltype(&cdio_destroy)>;
 struct DriveCloser {
@@ -45,12 +51,69 @@ struct Track {
     bool audio;
 };
 
+// A disc as its table of contents describes it; empty while no disc can be read.
+struct Disc {
+    std::vector<Track> tracks;
+    int64_t leadout = 0;
+    uint64_t generation = 0;  // which reading of the table of contents this is
+
+    const Track* track(long long number) const
+    {
+        for (const Track& t : tracks) {
+            if (t.number == number)
+                return &t;
+        }
+        return nullptr;
+    }
+    const Track* trackAt(int64_t lba) const
+    {
+        const Track* found = tracks.empty() ? nullptr : &tracks.front();
+        for (const Track& t : tracks) {
+            if (t.lba <= lba)
+                found = &t;
+        }
+        return found;
+    }
+    int64_t startFrame() const { return tracks.empty() ? 0 : tracks.front().lba * framesPerSector; }
+    int64_t endFrame() const { return leadout * framesPerSector; }
+
+    // The audio parts of [from, to) in frames, track by track.
+    std::vector<std::pair<int64_t, int64_t>> audioSegments(int64_t from, int64_t to) const
+    {
+        std::vector<std::pair<int64_t, int64_t>> segments;
+        for (const Track& t : tracks) {
+            const int64_t first = std::max(from, t.lba * framesPerSector);
+            const int64_t last = std::min(to, t.end * framesPerSector);
+            if (!t.audio || first >= last)
+                continue;
+            if (!segments.empty() && segments.back().second == first)
+                segments.back().second = last;
+            else
+                segments.emplace_back(first, last);
+        }
+        return segments;
+    }
+};
+
+// libcdio's cue-sheet reader keeps state of its own between calls (strtok): the workers of two drives open
+// their discs one at a time.
+std::mutex& openingMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+class CdSource;
+// The source whose worker is inside a paranoia read on this thread: paranoia reads through readAudio() below,
+// which has no other way to find it.
+thread_local CdSource* readingSource = nullptr;
+
 class CdSource final : public MediaSource {
 public:
-    CdSource(const CdDrive& drive, bool paranoiaForImages)
+    CdSource(const CdDrive& drive, bool paranoiaForImages, CdTestHooks hooks)
         : source_(drive.source), isImage_(drive.isImage), useParanoia_(!drive.isImage || paranoiaForImages),
-          cdio_(nullptr, &cdio_destroy),
-          paranoia_(nullptr, &cdio_paranoia_free)
+          hooks_(std::move(hooks)), cdio_(nullptr, &cdio_destroy), paranoia_(nullptr, &cdio_paranoia_free),
+          workerDisc_(std::make_shared<Disc>()), published_(workerDisc_), disc_(workerDisc_)
     {
         if (isImage_)
             bin_ = source_.chopped(4) + QStringLiteral(".bin");
@@ -63,68 +126,77 @@ public:
         cdio_.reset();
     }
 
-    const std::vector<Track>& tracks() const { return tracks_; }
-    const Track* track(long long number) const
+    // ---- Command thread ----
+    const Disc& disc() const { return *disc_; }
+    int64_t startFrame() const override { return disc_->startFrame(); }
+    int64_t endFrame() const override { return disc_->endFrame(); }
+    bool hasSound(int64_t from, int64_t to) const override { return !disc_->audioSegments(from, to).empty(); }
+    int64_t positionAfter(int64_t from, int64_t to, int64_t mixed) const override
     {
-        for (const Track& t : tracks_) {
-            if (t.number == number)
-                return &t;
+        for (const auto& [first, last] : disc_->audioSegments(from, to)) {
+            if (mixed < last - first)
+                return first + mixed;
+            mixed -= last - first;
         }
-        return nullptr;
+        return to;
     }
-    const Track* trackAt(int64_t lba) const
+    void adopt() override
     {
-        const Track* found = tracks_.empty() ? nullptr : &tracks_.front();
-        for (const Track& t : tracks_) {
-            if (t.lba <= lba)
-                found = &t;
-        }
-        return found;
+        const std::lock_guard guard(publishMutex_);
+        disc_ = published_;
     }
-
-    int64_t startFrame() const override { return tracks_.empty() ? 0 : tracks_.front().lba * framesPerSector; }
-    int64_t endFrame() const override { return leadout_ * framesPerSector; }
+    bool mediaCanChange() const override { return true; }
+    uint32_t failureError() const override { return mci::NotReady; }
+    uint64_t generation() const override { return disc_->generation; }
     size_t bufferFrames() const override { return size_t(useParanoia_ ? outputRate * 2 : outputRate / 2); }
     int chunkFrames() const override { return sectorsPerRead * framesPerSector; }
 
+    // ---- Worker ----
     bool checkReady() override
     {
+        if (hooks_.look && !hooks_.look())
+            return gone();
         if (isImage_) {
-            if (!imageIntact()) {
-                lost_ = true;
-                return false;
-            }
-            // An image that comes back after it was gone is read anew: it may be another disc.
-            if (lost_ || tracks_.empty()) {
-                lost_ = false;
-                return loadToc();
-            }
-            return true;
-        }
-        if (!cdio_ || tracks_.empty() || lost_) {
+            if (!imageIntact())
+                return gone();
+            // An image stays open while its files are the same (libcdio's cue reader leaks a little at every
+            // opening); one whose files changed, or that comes back after it was gone, is read anew: it may be
+            // another disc.
+            const ImageStamp stamp = imageStamp();
+            if (stamp == stamp_)
+                return !workerDisc_->tracks.empty();
+            stamp_ = stamp;
             lost_ = false;
-            return loadToc();
+            return loadToc(true);
+        }
+        if (!cdio_ || workerDisc_->tracks.empty() || lost_) {
+            lost_ = false;
+            return loadToc(false);
         }
         if (cdio_get_media_changed(cdio_.get()) == 1 || cdio_get_disc_last_lsn(cdio_.get()) == CDIO_INVALID_LSN)
-            return loadToc();
+            return loadToc(true);
         return true;
     }
 
-    bool hasSound(int64_t from, int64_t to) const override { return !audioSegments(from, to).empty(); }
-
     uint32_t prepare(int64_t from, int64_t to) override
     {
-        segments_ = audioSegments(from, to);
+        segments_ = workerDisc_->audioSegments(from, to);
         segment_ = 0;
         sinceCheck_ = 0;
         if (segments_.empty())
             return mci::NoError;
         next_ = segments_.front().first;
+        failuresInARow_ = 0;
+        givingUp_ = false;
         if (useParanoia_) {
             if (!paranoia_) {
+                const std::lock_guard opening(openingMutex());
                 drive_.reset(cdio_cddap_identify_cdio(cdio_.get(), CDDA_MESSAGE_FORGETIT, nullptr));
                 if (!drive_ || cdio_cddap_open(drive_.get()) != 0)
                     return mci::NotReady;
+                // Paranoia reads through the engine, which gives each attempt one read of the drive and ends
+                // the retries at once when the playback is stopped.
+                drive_->read_audio = &CdSource::readAudio;
                 paranoia_.reset(cdio_paranoia_init(drive_.get()));
                 if (!paranoia_)
                     return mci::NotReady;
@@ -135,7 +207,7 @@ public:
         return mci::NoError;
     }
 
-    int read(float* out, int frames) override
+    int read(float* out, int frames, const std::atomic<bool>& stop) override
     {
         // Skip what is left of a finished segment (a data track lies between).
         while (segment_ < segments_.size() && next_ >= segments_[segment_].second) {
@@ -154,9 +226,14 @@ public:
         const int64_t lastFrame = std::min<int64_t>(segments_[segment_].second, next_ + frames);
         const int sectors = int((lastFrame + framesPerSector - 1) / framesPerSector - sector);
         raw_.resize(size_t(sectors) * framesPerSector * 2);
-        if (!readSectors(sector, sectors)) {
+        switch (readSectors(sector, sectors, stop)) {
+        case Result::Stopped:
+            return 0;
+        case Result::Failed:
             lost_ = true;
             return -1;
+        case Result::Read:
+            break;
         }
         const int64_t skip = next_ - sector * framesPerSector;
         const int64_t count = lastFrame - next_;
@@ -166,21 +243,73 @@ public:
         return int(count);
     }
 
-    int64_t positionAfter(int64_t from, int64_t to, int64_t mixed) const override
+    bool atEnd() const override
     {
-        for (const auto& [first, last] : audioSegments(from, to)) {
-            if (mixed < last - first)
-                return first + mixed;
-            mixed -= last - first;
-        }
-        return to;
+        return segment_ >= segments_.size() ||
+               (segment_ + 1 == segments_.size() && next_ >= segments_[segment_].second);
     }
 
 private:
-    bool loadToc()
+    enum class Result { Read, Failed, Stopped };
+
+    // No disc can be read now; the next one found counts as another disc.
+    bool gone()
     {
-        tracks_.clear();
-        leadout_ = 0;
+        lost_ = true;
+        absent_ = true;
+        stamp_ = {};
+        return false;
+    }
+
+    // What tells one image from another: which files, their sizes and their times.
+    struct FileStamp {
+        ino_t inode = 0;
+        off_t size = -1;
+        int64_t modifiedNs = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    struct ImageStamp {
+        FileStamp cue;
+        FileStamp bin;
+        bool operator==(const ImageStamp&) const = default;
+    };
+    static FileStamp fileStamp(const QString& path)
+    {
+        struct stat info {};
+        if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+            return {};
+        return {info.st_ino, info.st_size, int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+    }
+    ImageStamp imageStamp() const { return {fileStamp(source_), fileStamp(bin_)}; }
+
+    // Opens the disc anew and reads its table of contents; publishes what it found (an empty disc when none).
+    // The same table of contents read again after a failed read is the same disc, unless the drive said the
+    // disc changed or there was none in between.
+    bool loadToc(bool changed)
+    {
+        auto disc = std::make_shared<Disc>();
+        const bool ok = readToc(*disc);
+        if (!ok)
+            *disc = Disc{};
+        const bool same = ok && !changed && !absent_ && disc->leadout == workerDisc_->leadout &&
+                          std::equal(disc->tracks.begin(), disc->tracks.end(), workerDisc_->tracks.begin(),
+                                     workerDisc_->tracks.end(), [](const Track& a, const Track& b) {
+                                         return a.number == b.number && a.lba == b.lba && a.audio == b.audio;
+                                     });
+        disc->generation = same ? workerDisc_->generation : ++generation_;
+        absent_ = !ok;
+        imageBytes_ = ok && isImage_ ? (disc->leadout - disc->tracks.front().lba) * CDIO_CD_FRAMESIZE_RAW : 0;
+        workerDisc_ = disc;
+        const std::lock_guard guard(publishMutex_);
+        published_ = std::move(disc);
+        return ok;
+    }
+
+    bool readToc(Disc& disc)
+    {
+        if (hooks_.opened)
+            hooks_.opened();
+        const std::lock_guard opening(openingMutex());
         paranoia_.reset();
         drive_.reset();
         cdio_.reset(cdio_open(QFile::encodeName(source_).constData(), isImage_ ? DRIVER_BINCUE : DRIVER_DEVICE));
@@ -198,13 +327,11 @@ private:
             const lba_t lba = cdio_get_track_lba(cdio_.get(), number);
             if (lba == CDIO_INVALID_LBA)
                 return false;
-            tracks_.push_back({number, lba, 0, cdio_get_track_format(cdio_.get(), number) == TRACK_FORMAT_AUDIO});
+            disc.tracks.push_back({number, lba, 0, cdio_get_track_format(cdio_.get(), number) == TRACK_FORMAT_AUDIO});
         }
-        for (size_t i = 0; i < tracks_.size(); ++i)
-            tracks_[i].end = i + 1 < tracks_.size() ? tracks_[i + 1].lba : leadout;
-        leadout_ = leadout;
-        if (isImage_)
-            imageBytes_ = (leadout_ - tracks_.front().lba) * CDIO_CD_FRAMESIZE_RAW;
+        for (size_t i = 0; i < disc.tracks.size(); ++i)
+            disc.tracks[i].end = i + 1 < disc.tracks.size() ? disc.tracks[i + 1].lba : leadout;
+        disc.leadout = leadout;
         return true;
     }
 
@@ -217,23 +344,6 @@ private:
         return bin.isFile() && (imageBytes_ == 0 || bin.size() >= imageBytes_);
     }
 
-    // The audio parts of [from, to) in frames, track by track.
-    std::vector<std::pair<int64_t, int64_t>> audioSegments(int64_t from, int64_t to) const
-    {
-        std::vector<std::pair<int64_t, int64_t>> segments;
-        for (const Track& t : tracks_) {
-            const int64_t first = std::max(from, t.lba * framesPerSector);
-            const int64_t last = std::min(to, t.end * framesPerSector);
-            if (!t.audio || first >= last)
-                continue;
-            if (!segments.empty() && segments.back().second == first)
-                segments.back().second = last;
-            else
-                segments.emplace_back(first, last);
-        }
-        return segments;
-    }
-
     // Whether the disc is still there: an image's files, a drive's table of contents. Paranoia works around
     // sectors it cannot read rather than failing on them, so a drive is asked now and then.
     bool stillThere() const
@@ -243,43 +353,107 @@ private:
         return cdio_get_disc_last_lsn(cdio_.get()) != CDIO_INVALID_LSN;
     }
 
-    bool readSectors(int64_t lba, int count)
+    // One attempt to read `count` sectors from `lba` into `buffer`.
+    bool attemptRead(void* buffer, int64_t lba, long count)
+    {
+        if (hooks_.read && !hooks_.read(lba, int(count)))
+            return false;
+        return cdio_read_audio_sectors(cdio_.get(), buffer, cdio_lba_to_lsn(lba_t(lba)), uint32_t(count)) ==
+               DRIVER_OP_SUCCESS;
+    }
+
+    Result readSectors(int64_t lba, int count, const std::atomic<bool>& stop)
     {
         sinceCheck_ += count;
         if (sinceCheck_ >= sectorsPerCheck) {
             sinceCheck_ = 0;
             if (!stillThere())
-                return false;
+                return Result::Failed;
         }
         if (!useParanoia_) {
-            return cdio_read_audio_sectors(cdio_.get(), raw_.data(), cdio_lba_to_lsn(lba_t(lba)), unsigned(count)) ==
-                   DRIVER_OP_SUCCESS;
+            for (int attempt = 0; attempt < readAttempts; ++attempt) {
+                if (stop.load(std::memory_order_acquire))
+                    return Result::Stopped;
+                if (attemptRead(raw_.data(), lba, count))
+                    return Result::Read;
+            }
+            return Result::Failed;
         }
-        for (int i = 0; i < count; ++i) {
-            const int16_t* sector = cdio_paranoia_read_limited(paranoia_.get(), nullptr, paranoiaRetries);
-            if (!sector)
-                return false;
-            std::memcpy(raw_.data() + size_t(i) * framesPerSector * 2, sector, CDIO_CD_FRAMESIZE_RAW);
+        stop_ = &stop;
+        readingSource = this;
+        Result result = Result::Read;
+        for (int i = 0; i < count && result == Result::Read; ++i) {
+            const int16_t* sector = cdio_paranoia_read_limited(paranoia_.get(), nullptr, readAttempts);
+            if (stop.load(std::memory_order_acquire))
+                result = Result::Stopped;
+            else if (!sector || givingUp_)
+                result = Result::Failed;
+            else
+                std::memcpy(raw_.data() + size_t(i) * framesPerSector * 2, sector, CDIO_CD_FRAMESIZE_RAW);
         }
-        return true;
+        readingSource = nullptr;
+        if (result != Result::Read) {
+            // Paranoia was cut short and holds silence where the disc was not read: it starts afresh next time.
+            paranoia_.reset();
+            drive_.reset();
+        }
+        return result;
     }
 
-    QString source_;
+    // Paranoia's reading of the drive: one attempt of the drive for each of paranoia's reads. Paranoia retries
+    // a sector it cannot verify many times over, reading ahead each time; once the playback is stopped, or the
+    // drive has failed a whole round of attempts in a row, its retries are ended at once: verification off and
+    // silence instead of reading (never heard; the read counts as stopped or failed).
+    static long readAudio(cdrom_drive_t* drive, void* buffer, lsn_t begin, long sectors)
+    {
+        CdSource* self = readingSource;
+        if (!self)
+            return cdio_read_audio_sectors(drive->p_cdio, buffer, begin, uint32_t(sectors)) == DRIVER_OP_SUCCESS ? sectors : -1;
+        if (self->givingUp_ || self->stop_->load(std::memory_order_acquire)) {
+            cdio_paranoia_modeset(self->paranoia_.get(), PARANOIA_MODE_DISABLE);
+            std::memset(buffer, 0, size_t(sectors) * CDIO_CD_FRAMESIZE_RAW);
+            return sectors;
+        }
+        if (!self->attemptRead(buffer, cdio_lsn_to_lba(begin), sectors)) {
+            self->givingUp_ = ++self->failuresInARow_ >= readAttempts;
+            return -1;
+        }
+        self->failuresInARow_ = 0;
+        return sectors;
+    }
+
+    // Fixed.
+    const QString source_;
     QString bin_;
     const bool isImage_;
     const bool useParanoia_;
+    const CdTestHooks hooks_;
+
+    // Worker.
     CdioHandle cdio_;
     DriveHandle drive_;
     ParanoiaHandle paranoia_;
-    std::vector<Track> tracks_;
-    int64_t leadout_ = 0;
+    std::shared_ptr<const Disc> workerDisc_;
+    uint64_t generation_ = 0;
     int64_t imageBytes_ = 0;
     std::vector<std::pair<int64_t, int64_t>> segments_;
     size_t segment_ = 0;
     int64_t next_ = 0;
     int sinceCheck_ = 0;
-    bool lost_ = false;  // the media failed; read the table of contents again before trusting it
+    bool lost_ = false;    // the media failed; read the table of contents again before trusting it
+    bool absent_ = false;  // no disc was found since the last table of contents
+    ImageStamp stamp_;     // the image's files when they were last opened
+    const std::atomic<bool>* stop_ = nullptr;
+    int failuresInARow_ = 0;
+    bool givingUp_ = false;
     std::vector<int16_t> raw_;
+
+    // From the worker to the command thread.
+    std::mutex publishMutex_;
+    std::shared_ptr<const Disc> published_;
+
+    // Command thread.
+    std::shared_ptr<const Disc> disc_;
 };
 
 QString twoDigits(int64_t value)
@@ -395,7 +569,7 @@ public:
         if (const uint32_t error = refresh())
             return error;
         if (number) {
-            reply = QString::number(cd().tracks().size());
+            reply = QString::number(cd().tracks.size());
             return mci::NoError;
         }
         if (current) {
@@ -423,20 +597,20 @@ public:
 
 private:
     enum class Format { Msf, Tmsf, Milliseconds };
-    const CdSource& cd() const { return static_cast<const CdSource&>(source()); }
+    const Disc& cd() const { return static_cast<const CdSource&>(source()).disc(); }
     Format format_ = Format::Msf;
 };
 
 }  // namespace
 
 std::unique_ptr<MciDevice> openCdAudio(const CdDrive& drive, VoiceHost& host, uint32_t& error,
-                                       bool paranoiaForImages)
+                                       bool paranoiaForImages, const CdTestHooks& hooks)
 {
     // The image reader's remarks on pregaps and the like would only clutter stderr; errors still show.
     cdio_loglevel_default = CDIO_LOG_ERROR;
     error = mci::NoError;
     // A drive without a disc opens; its commands then answer "not ready" until a disc is in.
-    return std::make_unique<CdAudioDevice>(std::make_unique<CdSource>(drive, paranoiaForImages), host);
+    return std::make_unique<CdAudioDevice>(std::make_unique<CdSource>(drive, paranoiaForImages, hooks), host);
 }
 
 }  // namespace media

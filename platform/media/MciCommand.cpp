@@ -15,12 +15,22 @@ uint32_t splitWords(const QString& command, std::vector<Word>& words)
         }
         Word word;
         if (c == QLatin1Char('"')) {
-            const qsizetype close = command.indexOf(QLatin1Char('"'), i + 1);
-            if (close < 0)
-                return 258;  // ParseError
-            word.text = command.mid(i + 1, close - i - 1);
+            // To the closing quote; a quote written twice is one quote of the name.
+            qsizetype at = i + 1;
+            for (;;) {
+                const qsizetype quote = command.indexOf(QLatin1Char('"'), at);
+                if (quote < 0)
+                    return 258;  // ParseError
+                word.text += QStringView(command).mid(at, quote - at);
+                if (quote + 1 < n && command.at(quote + 1) == QLatin1Char('"')) {
+                    word.text += QLatin1Char('"');
+                    at = quote + 2;
+                    continue;
+                }
+                i = quote + 1;
+                break;
+            }
             word.quoted = true;
-            i = close + 1;
         } else {
             qsizetype end = i;
             while (end < n && !command.at(end).isSpace())

@@ -1,6 +1,7 @@
 #pragma once
 // Reading of the command strings: "verb device [words...]". Words are separated by blanks; a name in double
-// quotes is one word and may hold blanks. Command words and keywords compare without regard to case.
+// quotes is one word and may hold blanks, and a double quote inside it is written twice ("say ""hi"".wav" is
+// the name say "hi".wav). Command words and keywords compare without regard to case.
 
 #include <QString>
 #include <QStringList>

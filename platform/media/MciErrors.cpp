@@ -45,7 +45,9 @@ QString errorText(uint32_t code)
     case Unsupported:
         return QStringLiteral("The device cannot do what the command asks.");
     case DeviceFailed:
-        return QStringLiteral("The device failed while carrying out the command.");
+        return QStringLiteral("The device failed while carrying out the command, or the file could no longer be read.");
+    case NoAudio:
+        return QStringLiteral("There is no audio to play there: the disc, or the part of it asked for, holds data only.");
     default:
         break;
     }

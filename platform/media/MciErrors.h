@@ -29,11 +29,12 @@ enum Error : uint32_t {
     OutOfRange = 272,           // a position outside the media, or a track the disc does not have
     BadTimeFormat = 273,
     Unsupported = 274,          // the device cannot do what is asked
-    DeviceFailed = 275,         // a library failed in a way none of the above describes
+    DeviceFailed = 275,         // a library failed, or a file could no longer be read while it played
+    NoAudio = 276,              // the range asked for holds data tracks only
 };
 
 inline constexpr Error firstError = UnknownCommand;
-inline constexpr Error lastError = DeviceFailed;
+inline constexpr Error lastError = NoAudio;
 
 // The text of `code`, or an empty text for a code that is not one of the above.
 QString errorText(uint32_t code);

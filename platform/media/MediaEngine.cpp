@@ -70,7 +70,21 @@ MediaEngine::~MediaEngine()
 {
     {
         const std::lock_guard guard(commandMutex_);
-        devices_.clear();
+        while (!devices_.empty())
+            retire(std::move(devices_.extract(devices_.begin()).mapped()));
+        // A worker notices between two read attempts that it is to end. One held for longer by a drive that does
+        // not answer is left to the end of the process rather than holding it.
+        const auto deadline = std::chrono::steady_clock::now() + options_.drivePatience;
+        reapRetired();
+        while (!retired_.empty() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            reapRetired();
+        }
+        for (auto& device : retired_) {
+            qWarning("Dawnbell: a CD drive did not answer in time; its reader is left to end with the program.");
+            (void)device.release();
+        }
+        retired_.clear();
     }
     {
         const std::lock_guard guard(outputMutex_);
@@ -84,6 +98,7 @@ MediaEngine::~MediaEngine()
 uint32_t MediaEngine::mciSendString(const QString& command, QString& reply)
 {
     const std::lock_guard guard(commandMutex_);
+    reapRetired();
     reply.clear();
     const uint32_t result = execute(command, reply);
     if (result != mci::NoError)
@@ -124,10 +139,18 @@ uint32_t MediaEngine::execute(const QString& command, QString& reply)
         if (!onlyFlags(rest))
             return mci::BadParameter;
         if (!quoted && name.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0) {
-            devices_.clear();
-            return mci::NoError;
+            while (!devices_.empty())
+                retire(std::move(devices_.extract(devices_.begin()).mapped()));
+        } else {
+            auto closing = devices_.extract(name.toLower());
+            if (closing.empty())
+                return mci::NotOpen;
+            retire(std::move(closing.mapped()));
         }
-        return devices_.erase(name.toLower()) > 0 ? mci::NoError : mci::NotOpen;
+        // A device whose worker is idle goes now, with its drive, file or sound font; a worker still inside a
+        // slow read lets go of them when it notices, and the device goes at a later command.
+        reapRetired(std::chrono::milliseconds(20));
+        return mci::NoError;
     }
 
     const auto found = devices_.find(name.toLower());
@@ -235,7 +258,7 @@ uint32_t MediaEngine::open(mci::WordReader& words, const QString& name, bool quo
                                                             : findCdDrive(drives, name);
         if (!drive)
             return mci::NoSuchDrive;
-        device = openCdAudio(*drive, *this, error, options_.paranoiaForImages);
+        device = openCdAudio(*drive, *this, error, options_.paranoiaForImages, options_.cdTestHooks);
     } else {
         if (named != DeviceType::None)
             return mci::MissingDeviceName;  // "open waveaudio" names no file
@@ -249,6 +272,13 @@ uint32_t MediaEngine::open(mci::WordReader& words, const QString& name, bool quo
     }
     if (!device)
         return error;
+    device->setPatience(options_.drivePatience);
+    // A drive is opened and its disc looked at on the device's worker; a drive that does not answer in time is
+    // left to its worker and the command answers "not ready".
+    if (!device->start(options_.drivePatience)) {
+        retire(std::move(device));
+        return mci::NotReady;
+    }
     devices_.emplace(alias.toLower(), std::move(device));
     return mci::NoError;
 }
@@ -381,6 +411,17 @@ void MediaEngine::keepOutput()
             silent = false;
         }
     }
+}
+
+void MediaEngine::retire(std::unique_ptr<MciDevice> device)
+{
+    device->retire();
+    retired_.push_back(std::move(device));
+}
+
+void MediaEngine::reapRetired(std::chrono::milliseconds patience)
+{
+    std::erase_if(retired_, [patience](const std::unique_ptr<MciDevice>& device) { return device->finished(patience); });
 }
 
 int64_t MediaEngine::firstSoundNs(const QString& alias)

@@ -6,6 +6,7 @@
 
 #include "platform/Platform.h"
 #include "platform/media/AudioOutput.h"
+#include "platform/media/MciDevice.h"
 #include "platform/media/Mixer.h"
 
 #include <chrono>
@@ -14,10 +15,8 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
-namespace media {
-class MciDevice;
-}
 namespace mci {
 class WordReader;
 }
@@ -32,6 +31,11 @@ struct MediaEngineOptions {
     // Reads disc images through libcdio-paranoia, as drives are read (slower; lets a machine without a CD drive
     // run the drive's reading path).
     bool paranoiaForImages = false;
+    // How long `open` of a CD drive, the first question about a disc and a `wait` without progress may wait for
+    // the drive before they answer "not ready" (266). Every other command returns at once.
+    std::chrono::milliseconds drivePatience{5000};
+    // Tests only: makes CD drives slow or failing.
+    media::CdTestHooks cdTestHooks;
 };
 
 class MediaEngine final : public Multimedia, private media::VoiceHost {
@@ -63,10 +67,14 @@ private:
     uint32_t startVoice(media::Voice& voice) override;
     void endVoice(media::Voice& voice) override;
     void keepOutput();
+    void retire(std::unique_ptr<media::MciDevice> device);
+    void reapRetired(std::chrono::milliseconds patience = std::chrono::milliseconds(0));
 
     const MediaEngineOptions options_;
     std::mutex commandMutex_;
     std::map<QString, std::unique_ptr<media::MciDevice>> devices_;  // by alias, in lower case
+    // Closed devices whose worker is still inside a slow read; destroyed once it has noticed.
+    std::vector<std::unique_ptr<media::MciDevice>> retired_;
 
     media::Mixer mixer_;
     std::shared_ptr<media::AudioOutput> output_;

@@ -1,6 +1,7 @@
 #include "platform/media/MidiFile.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace media {
 
@@ -48,6 +49,21 @@ uint32_t be32(const QByteArray& d, qsizetype at)
 {
     return (uint32_t(uint8_t(d[at])) << 24) | (uint32_t(uint8_t(d[at + 1])) << 16) |
            (uint32_t(uint8_t(d[at + 2])) << 8) | uint32_t(uint8_t(d[at + 3]));
+}
+
+// Ticks times microseconds per quarter note reach beyond 64 bits in a file of a few thousand long delta times.
+__extension__ typedef __int128 Wide;
+
+int64_t saturated(Wide value)
+{
+    constexpr auto most = std::numeric_limits<int64_t>::max();
+    return value > most ? most : value < -most ? -most : int64_t(value);
+}
+
+int64_t saturated(double value)
+{
+    constexpr auto most = double(std::numeric_limits<int64_t>::max() / 2);
+    return value > most ? int64_t(most) : value < -most ? -int64_t(most) : int64_t(value);
 }
 
 uint32_t le32(const QByteArray& d, qsizetype at)
@@ -176,31 +192,31 @@ bool MidiFile::readTracks(int trackCount)
         else
             tempo_.push_back({tick, us, usPerQuarter});
     }
-    return true;
+    return lengthUs() <= maxLengthUs;
 }
 
 int64_t MidiFile::usAtTick(int64_t tick) const
 {
     if (usPerSmpteTick_ > 0.0)
-        return int64_t(double(tick) * usPerSmpteTick_);
+        return saturated(double(tick) * usPerSmpteTick_);
     if (tempo_.empty())
-        return tick * 500000 / division_;
+        return saturated(Wide(tick) * 500000 / division_);
     auto it = std::upper_bound(tempo_.begin(), tempo_.end(), tick,
                                [](int64_t t, const TempoPoint& p) { return t < p.tick; });
     const TempoPoint& p = *std::prev(it);
-    return p.us + (tick - p.tick) * p.usPerQuarter / division_;
+    return saturated(Wide(p.us) + Wide(tick - p.tick) * p.usPerQuarter / division_);
 }
 
 int64_t MidiFile::tickAtUs(int64_t us) const
 {
     if (usPerSmpteTick_ > 0.0)
-        return int64_t(double(us) / usPerSmpteTick_);
+        return saturated(double(us) / usPerSmpteTick_);
     if (tempo_.empty())
-        return us * division_ / 500000;
+        return saturated(Wide(us) * division_ / 500000);
     auto it = std::upper_bound(tempo_.begin(), tempo_.end(), us,
                                [](int64_t t, const TempoPoint& p) { return t < p.us; });
     const TempoPoint& p = *std::prev(it);
-    return p.tick + (us - p.us) * division_ / p.usPerQuarter;
+    return saturated(Wide(p.tick) + Wide(us - p.us) * division_ / p.usPerQuarter);
 }
 
 }  // namespace media

@@ -11,11 +11,15 @@ namespace media {
 
 class MidiFile {
 public:
-    // False when `bytes` hold no standard MIDI file this reader understands.
+    // A sequence longer than this is no alarm sound (and most likely a damaged or hostile file).
+    static constexpr int64_t maxLengthUs = int64_t(24) * 3600 * 1'000'000;
+
+    // False when `bytes` hold no standard MIDI file this reader understands, or one longer than maxLengthUs.
     bool read(const QByteArray& bytes);
 
     const QByteArray& smf() const { return smf_; }
     int64_t lengthUs() const { return usAtTick(lastTick_); }
+    // Times beyond what int64_t holds come out as its largest value.
     int64_t usAtTick(int64_t tick) const;
     int64_t tickAtUs(int64_t us) const;
 

@@ -16,8 +16,10 @@ constexpr double beepFadeSeconds = 0.005;
 constexpr float beepAmplitude = 0.5F;
 // A gain change is spread over this many frames, so a volume step does not click.
 constexpr int gainRampFrames = 256;
-// How long a recorder waits for a late producer before it lets a gap through.
-constexpr auto producerPatience = std::chrono::seconds(2);
+// How long a recorder waits for a late producer before it lets a gap through: a recording is meant to hold every
+// sample, so only a producer that has stopped altogether (not merely one starved of processor time on a busy
+// machine) may leave a gap.
+constexpr auto producerPatience = std::chrono::seconds(10);
 
 int64_t steadyNs()
 {
@@ -79,7 +81,7 @@ bool Mixer::silent() const
         return false;
     for (const auto& slot : voices_) {
         const Voice* v = slot.load(std::memory_order_acquire);
-        if (v && !v->drained.load(std::memory_order_acquire) && !v->stopRequested.load(std::memory_order_acquire))
+        if (v && !v->drained() && !v->stopRequested.load(std::memory_order_acquire))
             return false;
     }
     return true;
@@ -98,7 +100,7 @@ void Mixer::render(int16_t* out, int frames, OutputClock clock)
 void Mixer::waitForProducer(Voice& voice, size_t frames)
 {
     const auto deadline = std::chrono::steady_clock::now() + producerPatience;
-    while (voice.ring.available() < frames && !voice.producerDone.load(std::memory_order_acquire) &&
+    while (voice.ring.available() < frames && !voice.allWritten() &&
            !voice.stopRequested.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
@@ -113,22 +115,21 @@ void Mixer::renderBlock(int16_t* out, int frames, OutputClock clock)
     }
     for (auto& b : bus_)
         std::fill_n(b.begin(), n * 2, 0.0F);
+    std::array<bool, 2> sounds{};
 
     for (auto& slot : voices_) {
         Voice* v = slot.load(std::memory_order_acquire);
-        if (!v || v->drained.load(std::memory_order_relaxed) || v->stopRequested.load(std::memory_order_acquire))
+        if (!v || v->drained() || v->stopRequested.load(std::memory_order_acquire))
             continue;
         if (clock != OutputClock::RealTime)
             waitForProducer(*v, n);
-        const bool done = v->producerDone.load(std::memory_order_acquire);
         const size_t got = v->ring.mixInto(bus_[int(v->bus)].data(), n);
         if (got > 0) {
+            sounds[int(v->bus)] = true;
             if (v->firstMixNs.load(std::memory_order_relaxed) == 0)
                 v->firstMixNs.store(steadyNs(), std::memory_order_relaxed);
             v->mixedFrames.fetch_add(got, std::memory_order_release);
         }
-        if (done && v->ring.available() == 0)
-            v->drained.store(true, std::memory_order_release);
         v->wake.fetch_add(1, std::memory_order_release);
         v->wake.notify_all();
     }
@@ -138,6 +139,7 @@ void Mixer::renderBlock(int16_t* out, int frames, OutputClock clock)
     while (at < n && pendingBeeps_.load(std::memory_order_acquire) > 0) {
         const size_t take = std::min(n - at, beepTone_.size() / 2 - beepPos_);
         float* bus = bus_[int(Bus::Wave)].data();
+        sounds[int(Bus::Wave)] = true;
         for (size_t i = 0; i < take * 2; ++i)
             bus[at * 2 + i] += beepTone_[beepPos_ * 2 + i];
         at += take;
@@ -148,8 +150,15 @@ void Mixer::renderBlock(int16_t* out, int frames, OutputClock clock)
         }
     }
 
-    // Each bus at its own gain, moved towards the volume set over a few hundred frames.
+    // Each bus at its own gain, moved towards the volume set over a few hundred frames while it sounds. A bus
+    // that was silent takes the volume set at once: a sound starts at the volume set before it, from its first
+    // sample, never from a level left over from an earlier sound.
     std::array<std::array<float, 2>, 2> target{gains(volume(Bus::Wave)), gains(volume(Bus::Aux))};
+    for (int b = 0; b < 2; ++b) {
+        if (!sounded_[b])
+            appliedGain_[b] = target[b];
+        sounded_[b] = sounds[b];
+    }
     for (size_t i = 0; i < n; ++i) {
         const float t = i < size_t(gainRampFrames) ? float(i + 1) / gainRampFrames : 1.0F;
         for (int c = 0; c < 2; ++c) {

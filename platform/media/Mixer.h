@@ -15,19 +15,35 @@ namespace media {
 
 enum class Bus { Wave = 0, Aux = 1 };
 
-// One playback on its way to the output. The worker writes into `ring`; the output callback reads, counts
-// what it mixed and tells when the last frame has gone out.
+// One playback on its way to the output. The worker writes into `ring`; the output callback reads and counts
+// what it mixed. The worker names the total number of frames as soon as it knows where the sound ends (before
+// the last of them go into the ring), so that the end is seen the moment the last frame has been mixed, however
+// late the worker runs.
 struct Voice {
+    static constexpr uint64_t unknownEnd = UINT64_MAX;
+
     Voice(size_t ringFrames, Bus bus) : ring(ringFrames), bus(bus) {}
     RingBuffer ring;
     const Bus bus;
-    std::atomic<bool> producerDone{false};   // the worker has written its last frame
-    std::atomic<bool> failed{false};         // the worker stopped because the media could not be read
-    std::atomic<bool> drained{false};        // the last frame has been mixed
+    std::atomic<uint64_t> endFrames{unknownEnd};  // how many frames the worker writes in all, once known
+    std::atomic<uint32_t> error{0};          // the worker stopped: the media could not be read (an error code)
     std::atomic<bool> stopRequested{false};  // no more mixing, the worker ends
     std::atomic<uint64_t> mixedFrames{0};
     std::atomic<int64_t> firstMixNs{0};      // steady-clock time of the first mixed frame, 0 before
     std::atomic<uint32_t> wake{0};           // bumped after every mixed block and on stop; the worker waits on it
+
+    // The worker has written its last frame.
+    bool allWritten() const
+    {
+        const uint64_t end = endFrames.load(std::memory_order_acquire);
+        return end != unknownEnd && ring.written() >= end;
+    }
+    // The last frame has been mixed.
+    bool drained() const
+    {
+        const uint64_t end = endFrames.load(std::memory_order_acquire);
+        return end != unknownEnd && ring.consumed() >= end;
+    }
 
     void requestStop()
     {
@@ -80,6 +96,7 @@ private:
     size_t beepPos_ = 0;
     std::array<std::vector<float>, 2> bus_;
     std::array<std::array<float, 2>, 2> appliedGain_{};
+    std::array<bool, 2> sounded_{};  // a bus carried sound in the last block
 };
 
 }  // namespace media

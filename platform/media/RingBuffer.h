@@ -23,6 +23,9 @@ public:
     size_t capacity() const { return capacity_; }
     size_t available() const { return write_.load(std::memory_order_acquire) - read_.load(std::memory_order_relaxed); }
     size_t space() const { return capacity_ - (write_.load(std::memory_order_relaxed) - read_.load(std::memory_order_acquire)); }
+    // Frames written and consumed since the start (any thread).
+    size_t written() const { return write_.load(std::memory_order_acquire); }
+    size_t consumed() const { return read_.load(std::memory_order_acquire); }
 
     // Producer side.
     size_t write(const float* frames, size_t count)

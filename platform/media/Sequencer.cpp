@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <mutex>
 #include <vector>
 
@@ -58,6 +59,7 @@ public:
     }
 
     int64_t endFrame() const override { return end_; }
+    uint32_t failureError() const override { return mci::DeviceFailed; }
     int chunkFrames() const override { return 1024; }
 
     uint32_t prepare(int64_t from, int64_t to) override
@@ -70,7 +72,8 @@ public:
         if (fluid_player_play(player.get()) != FLUID_OK)
             return mci::DeviceFailed;
         if (from > 0)
-            fluid_player_seek(player.get(), int(file_.tickAtUs(from * 1'000'000 / outputRate)));
+            fluid_player_seek(player.get(), int(std::min<int64_t>(file_.tickAtUs(from * 1'000'000 / outputRate),
+                                                                  std::numeric_limits<int>::max())));
         player_ = std::move(player);
         remaining_ = to - from;
         toEnd_ = to == end_;
@@ -79,7 +82,7 @@ public:
         return mci::NoError;
     }
 
-    int read(float* out, int frames) override
+    int read(float* out, int frames, const std::atomic<bool>& /*stop*/) override
     {
         if (finished_)
             return 0;
@@ -105,6 +108,8 @@ public:
             finished_ = true;
         return n;
     }
+
+    bool atEnd() const override { return finished_ || (remaining_ == 0 && tail_ >= maxTailFrames); }
 
 private:
     void render(float* out, int frames)

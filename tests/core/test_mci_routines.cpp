@@ -107,6 +107,7 @@ private slots:
         QTest::newRow("wave") << "/home/sleeper/ALARM.WAV" << 0u << 0u << 42 << false;
         QTest::newRow("mp3 the engine plays") << "/home/sleeper/alarm.mp3" << 0u << 0u << 42 << false;
         QTest::newRow("flac the engine plays") << "/home/sleeper/alarm.flac" << 0u << 0u << 42 << false;
+        QTest::newRow("a quote in the name") << "/home/sleeper/say \"hi\".wav" << 0u << 0u << 42 << false;
         QTest::newRow("alias open since start-up") << "/home/sleeper/alarm.ogg" << 263u << 0u << 42 << false;
         QTest::newRow("refused, the player plays it") << "/home/sleeper/alarm.wma" << 269u << 262u << 42 << false;
         QTest::newRow("refused, out of memory") << "/home/sleeper/alarm.wma" << 269u << 262u << 0 << true;
@@ -133,7 +134,7 @@ private slots:
         w.platform.shellOpenResult = shellResult;
         w.platform.clearLog();
         w.module.PlayAlarmSound();
-        QCOMPARE(w.platform.mciCommands(), QStringList({"open \"" + path + "\" alias Sound", "play Sound"}));
+        QCOMPARE(w.platform.mciCommands(), QStringList({"open " + QuoteMciName(path) + " alias Sound", "play Sound"}));
         const bool engine = playError == 0;
         QCOMPARE(w.form.SoundTimer->isActive(), engine);
         QCOMPARE(w.platform.shellOpened, engine ? QStringList() : QStringList{path});

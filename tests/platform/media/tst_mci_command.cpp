@@ -1,5 +1,6 @@
 // The reading of command strings and MIDI files, without any device.
 
+#include "platform/Platform.h"
 #include "platform/media/MciCommand.h"
 #include "platform/media/MidiFile.h"
 #include "tests/support/audio_fixtures.h"
@@ -28,7 +29,16 @@ private slots:
         QTest::newRow("trailing blank and tabs") << u"\topen  \"x.mid\"  alias midi "_qs << 0U
                                                  << QStringList{u"open"_qs, u"x.mid"_qs, u"alias"_qs, u"midi"_qs}
                                                  << QList<bool>{false, true, false, false};
+        QTest::newRow("a quote written twice in a name")
+            << u"open \"/music/say \"\"hi\"\".wav\" alias Sound"_qs << 0U
+            << QStringList{u"open"_qs, u"/music/say \"hi\".wav"_qs, u"alias"_qs, u"Sound"_qs}
+            << QList<bool>{false, true, false, false};
+        QTest::newRow("a name of one quote, then a word") << u"open \"\"\"\" x"_qs << 0U
+                                                         << QStringList{u"open"_qs, u"\""_qs, u"x"_qs}
+                                                         << QList<bool>{false, true, false};
         QTest::newRow("quote not closed") << u"open \"x.wav alias Sound"_qs << 258U << QStringList{} << QList<bool>{};
+        QTest::newRow("quote written twice, not closed") << u"open \"x\"\" alias Sound"_qs << 258U << QStringList{}
+                                                         << QList<bool>{};
         QTest::newRow("nothing") << u"   "_qs << 0U << QStringList{} << QList<bool>{};
     }
 
@@ -47,6 +57,28 @@ private slots:
             QCOMPARE(got[i].text, words[qsizetype(i)]);
             QCOMPARE(got[i].quoted, quoted[qsizetype(i)]);
         }
+    }
+
+    // Whatever a path holds, QuoteMciName makes it the one word the command reads.
+    void quotedNames_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("plain") << u"/home/me/wake.wav"_qs;
+        QTest::newRow("blanks") << u"/home/me/wake up .wav"_qs;
+        QTest::newRow("double quotes") << u"/music/\"Morning\" (live) \"\".mid"_qs;
+        QTest::newRow("a quote at each end") << u"\"a\""_qs;
+        QTest::newRow("nothing") << QString();
+    }
+
+    void quotedNames()
+    {
+        QFETCH(QString, path);
+        std::vector<mci::Word> words;
+        QCOMPARE(mci::splitWords(u"open "_qs + QuoteMciName(path) + u" alias Sound"_qs, words), 0U);
+        QCOMPARE(words.size(), size_t(4));
+        QCOMPARE(words[1].text, path);
+        QVERIFY(words[1].quoted);
+        QCOMPARE(words[3].text, u"Sound"_qs);
     }
 
     void keywordsIgnoreCase()
@@ -95,6 +127,7 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<qint64>("lengthUs");
+        QTest::addColumn<qint64>("tickAtHalfSecond");
 
         QTemporaryDir dir;
         const QString path = dir.filePath(u"a.mid"_qs);
@@ -111,12 +144,35 @@ private slots:
         rmi += char((n >> 24) & 0xFF);
         rmi += smf;
 
+        // A file of one track at one tick a quarter note and the slowest tempo (16.8 s a quarter), whose events
+        // come `delta` ticks apart: `events` notes, the first with its status byte, the others in running status.
+        const auto slowest = [](uint32_t delta, int events) {
+            QByteArray track("\x00\xFF\x51\x03\xFF\xFF\xFF", 7);
+            QByteArray gap;
+            for (int shift = 21; shift > 0; shift -= 7) {
+                if (delta >> shift)
+                    gap += char(0x80 | ((delta >> shift) & 0x7F));
+            }
+            gap += char(delta & 0x7F);
+            for (int i = 0; i < events; ++i)
+                track += gap + (i == 0 ? QByteArray("\x90\x40\x40", 3) : QByteArray("\x40\x40", 2));
+            track += QByteArray("\x00\xFF\x2F\x00", 4);
+            const auto size = uint32_t(track.size());
+            return QByteArray("MThd\0\0\0\x06\0\0\0\x01\0\x01MTrk", 18) + char(size >> 24) + char(size >> 16) +
+                   char(size >> 8) + char(size) + track;
+        };
+
         // 0.5 s at 120 beats a minute is 480 ticks; the file's last event is at 1.5 s.
-        QTest::newRow("standard MIDI file") << smf << true << qint64(1'500'000);
-        QTest::newRow("RMI wrapper") << rmi << true << qint64(1'500'000);
-        QTest::newRow("wave file") << QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) << false << qint64(0);
-        QTest::newRow("cut short") << smf.left(smf.size() / 2) << false << qint64(0);
-        QTest::newRow("text") << QByteArray("MThd is not enough") << false << qint64(0);
+        QTest::newRow("standard MIDI file") << smf << true << qint64(1'500'000) << qint64(480);
+        QTest::newRow("RMI wrapper") << rmi << true << qint64(1'500'000) << qint64(480);
+        QTest::newRow("wave file") << QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) << false << qint64(0) << qint64(0);
+        QTest::newRow("cut short") << smf.left(smf.size() / 2) << false << qint64(0) << qint64(0);
+        QTest::newRow("text") << QByteArray("MThd is not enough") << false << qint64(0) << qint64(0);
+        // Lengths that overflowed 64 bits on the way: no sequence lasts beyond a day.
+        QTest::newRow("23.3 hours") << slowest(5000, 1) << true << qint64(5000) * 0xFFFFFF << qint64(0);
+        QTest::newRow("one delta time of 0x0FFFFFFF") << slowest(0x0FFFFFFF, 1) << false << qint64(0) << qint64(0);
+        QTest::newRow("2,100 long events in running status") << slowest(0x0FFFFFFF, 2100) << false << qint64(0)
+                                                              << qint64(0);
     }
 
     void midiFile()
@@ -124,13 +180,13 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(bool, ok);
         QFETCH(qint64, lengthUs);
+        QFETCH(qint64, tickAtHalfSecond);
         media::MidiFile midi;
         QCOMPARE(midi.read(bytes), ok);
         if (!ok)
             return;
         QCOMPARE(midi.lengthUs(), lengthUs);
-        QCOMPARE(midi.tickAtUs(500'000), 480);
-        QCOMPARE(midi.usAtTick(960), 1'000'000);
+        QCOMPARE(midi.tickAtUs(500'000), tickAtHalfSecond);
     }
 };
 

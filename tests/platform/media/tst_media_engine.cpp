@@ -14,6 +14,8 @@
 #include <QTest>
 
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 
 using namespace audiofix;
 
@@ -52,6 +54,64 @@ std::unique_ptr<MediaEngine> makeEngine(const std::shared_ptr<CaptureOutput>& ou
     return std::make_unique<MediaEngine>(std::move(options));
 }
 
+// A CD drive whose every look at the disc or read attempt is held until the test lets it go: a command that
+// returns while an attempt is held did not wait for the drive.
+class Gate {
+public:
+    explicit Gate(bool passes = true) : passes_(passes) {}
+    bool pass()
+    {
+        std::unique_lock lock(mutex_);
+        ++attempts_;
+        ++inside_;
+        changed_.notify_all();
+        changed_.wait_for(lock, std::chrono::seconds(30), [&] { return open_; });
+        --inside_;
+        return passes_;
+    }
+    // From now on every attempt goes through at once.
+    void release()
+    {
+        const std::lock_guard guard(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+    bool waitInside()
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return inside_ > 0; });
+    }
+    int inside()
+    {
+        const std::lock_guard guard(mutex_);
+        return inside_;
+    }
+    int attempts()
+    {
+        const std::lock_guard guard(mutex_);
+        return attempts_;
+    }
+
+private:
+    const bool passes_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool open_ = false;
+    int inside_ = 0;
+    int attempts_ = 0;
+};
+
+std::unique_ptr<MediaEngine> makeEngine(const std::shared_ptr<CaptureOutput>& output, media::CdTestHooks hooks,
+                                        bool paranoia, std::chrono::milliseconds patience = std::chrono::seconds(5))
+{
+    MediaEngineOptions options;
+    options.paranoiaForImages = paranoia;
+    options.output = output;
+    options.drivePatience = patience;
+    options.cdTestHooks = std::move(hooks);
+    return std::make_unique<MediaEngine>(std::move(options));
+}
+
 }  // namespace
 
 class TstMediaEngine : public QObject {
@@ -77,6 +137,7 @@ private:
     QTemporaryDir dir_;
     QString disc_;   // 440 Hz 1.0 s, 660 Hz 1.2 s, 880 Hz 0.8 s
     QString mixed_;  // 440 Hz 0.5 s, data 0.5 s, 880 Hz 0.5 s
+    QString data_;   // one data track
     bool haveFont_ = false;
 
 private slots:
@@ -97,8 +158,10 @@ private slots:
         QVERIFY(writeMidiFile(file(u"a880.mid"_qs), {{81, 0.0, 0.5}}));
         QVERIFY(!writeDiscImage(discsFolder(), u"disc"_qs, {{440, 1.0}, {660, 1.2}, {880, 0.8}}).isEmpty());
         QVERIFY(!writeDiscImage(discsFolder(), u"mixed"_qs, {{440, 0.5}, {0, 0.5, true}, {880, 0.5}}).isEmpty());
+        QVERIFY(!writeDiscImage(discsFolder(), u"data"_qs, {{0, 0.5, true}}).isEmpty());
         disc_ = driveOf(u"disc.cue"_qs);
         mixed_ = driveOf(u"mixed.cue"_qs);
+        data_ = driveOf(u"data.cue"_qs);
         QVERIFY(!disc_.isEmpty());
         QVERIFY(!mixed_.isEmpty());
         haveFont_ = QFileInfo(soundFont).isReadable();
@@ -126,6 +189,7 @@ private slots:
         QTest::newRow("type without value") << none << u"open D: type"_qs << uint32_t(mci::MissingParameter);
         QTest::newRow("track the disc lacks") << cd << u"play cd from 9"_qs << uint32_t(mci::OutOfRange);
         QTest::newRow("range backwards") << cd << u"play cd from 3 to 2"_qs << uint32_t(mci::OutOfRange);
+        QTest::newRow("a disc of data only") << QStringList{openCd(data_)} << u"play cd"_qs << uint32_t(mci::NoAudio);
         QTest::newRow("position not a number") << cd << u"seek cd to three"_qs << uint32_t(mci::BadParameter);
         QTest::newRow("seek without position") << cd << u"seek cd to"_qs << uint32_t(mci::MissingParameter);
         QTest::newRow("unknown time format") << cd << u"set cd time format furlongs"_qs << uint32_t(mci::BadTimeFormat);
@@ -456,62 +520,206 @@ private slots:
         QCOMPARE(dominantTone(a.left, a.at(0.1), a.at(0.3), {440, 880}), 440.0);
         QCOMPARE(dominantTone(a.left, a.at(0.6), a.at(0.3), {440, 880}), 880.0);
         QVERIFY(rms(a.left, a.at(0.49), a.at(0.02)) > 0.3);
-        // A range that is all data plays nothing.
+        // A range that is all data would play nothing: it says so.
         output->clearRecording();
-        SEND_OK(*engine, u"play cd from 2 to 3 wait"_qs);
+        QCOMPARE(send(*engine, u"play cd from 2 to 3 wait"_qs).code, uint32_t(mci::NoAudio));
         QCOMPARE(output->recording().size(), size_t(0));
     }
 
-    void discRemoved_data()
+    // The media goes, or can no longer be read, while the device is open: the device turns "not ready" and every
+    // command that needs the media says why, a disc as "not ready", a sound file as "the device failed".
+    void mediaLost_data()
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("whilePlaying");
         QTest::addColumn<bool>("paranoia");
-        QTest::newRow("image cut short while playing") << u"truncate"_qs << true << false;
-        QTest::newRow("image deleted while playing") << u"delete"_qs << true << false;
-        QTest::newRow("image deleted while stopped") << u"delete"_qs << false << false;
-        QTest::newRow("through paranoia: cut short while playing") << u"truncate"_qs << true << true;
+        QTest::addColumn<bool>("soundFile");
+        QTest::newRow("image cut short while playing") << u"truncate"_qs << true << false << false;
+        QTest::newRow("image deleted while playing") << u"delete"_qs << true << false << false;
+        QTest::newRow("image deleted while stopped") << u"delete"_qs << false << false << false;
+        QTest::newRow("through paranoia: cut short while playing") << u"truncate"_qs << true << true << false;
+        QTest::newRow("drive reads nothing") << u"fail reads"_qs << true << false << false;
+        QTest::newRow("through paranoia: drive reads nothing") << u"fail reads"_qs << true << true << false;
+        QTest::newRow("sound file cut short while playing") << u"truncate"_qs << true << false << true;
     }
 
-    void discRemoved()
+    void mediaLost()
     {
         QFETCH(QString, how);
         QFETCH(bool, whilePlaying);
         QFETCH(bool, paranoia);
-        // A disc of its own, ten seconds long, so that most of it is still to be read when it goes.
-        const QString cue = writeDiscImage(discsFolder(), u"zz_removable"_qs, {{440, 5.0}, {660, 5.0}});
-        const QString bin = cue.chopped(4) + u".bin"_qs;
-        const QString drive = driveOf(u"zz_removable.cue"_qs);
-        QVERIFY(!drive.isEmpty());
+        QFETCH(bool, soundFile);
+        // Media of their own, ten seconds long, so that most of it is still to be read when it goes.
+        QString cue = file(u"lost.wav"_qs);
+        QString bin = cue;
+        QString open = openFile(u"lost.wav"_qs, u"x"_qs);
+        if (soundFile) {
+            QVERIFY(writeToneWav(bin, 440, 10.0));
+        } else {
+            cue = writeDiscImage(discsFolder(), u"zz_removable"_qs, {{440, 5.0}, {660, 5.0}});
+            bin = cue.chopped(4) + u".bin"_qs;
+            open = openCd(driveOf(u"zz_removable.cue"_qs)).replace(u"alias cd"_qs, u"alias x"_qs);
+        }
+        const uint32_t error = soundFile ? mci::DeviceFailed : mci::NotReady;
 
+        const bool readsFail = how == u"fail reads"_qs;
         auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
-        auto engine = makeEngine(output, std::chrono::milliseconds(3000), soundFont, paranoia);
-        SEND_OK(*engine, openCd(drive));
-        SEND_OK(*engine, u"set cd time format tmsf"_qs);
+        auto engine = makeEngine(output, {{}, [&](int64_t, int) { return !readsFail; }, {}}, paranoia);
+        SEND_OK(*engine, open);
         if (whilePlaying) {
-            SEND_OK(*engine, u"play cd from 1"_qs);
+            SEND_OK(*engine, u"play x"_qs);
             QVERIFY(output->pull(rate / 5));
         }
         if (how == u"truncate"_qs) {
             QFile f(bin);
             QVERIFY(f.resize(f.size() / 10));
-        } else {
+        } else if (how == u"delete"_qs) {
             QVERIFY(QFile::remove(bin));
             QVERIFY(QFile::remove(cue));
         }
         if (whilePlaying) {
             // The worker finds out within a second of sound; the device then says so.
-            for (int i = 0; i < 40 && send(*engine, u"status cd mode"_qs).text == u"playing"_qs; ++i)
+            for (int i = 0; i < 40 && send(*engine, u"status x mode"_qs).text == u"playing"_qs; ++i)
                 QVERIFY(output->pull(rate / 10));
         }
-        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"not ready"_qs);
-        QCOMPARE(send(*engine, u"status cd number of tracks"_qs).code, uint32_t(mci::NotReady));
-        QCOMPARE(send(*engine, u"play cd"_qs).code, uint32_t(mci::NotReady));
-        QCOMPARE(send(*engine, u"seek cd to 1"_qs).code, uint32_t(mci::NotReady));
-        QCOMPARE(send(*engine, u"status cd media present"_qs).text, u"false"_qs);
-        SEND_OK(*engine, u"close cd"_qs);
+        // A glance at the mode takes the worker's last look when the worker is slow to answer (a busy machine).
+        QTRY_COMPARE(send(*engine, u"status x mode"_qs).text, u"not ready"_qs);
+        QCOMPARE(send(*engine, u"status x length"_qs).code, error);
+        QCOMPARE(send(*engine, u"play x"_qs).code, error);
+        QCOMPARE(send(*engine, u"seek x to 1"_qs).code, error);
+        QCOMPARE(send(*engine, u"status x media present"_qs).text, u"false"_qs);
+        SEND_OK(*engine, u"close x"_qs);
         QFile::remove(bin);
         QFile::remove(cue);
+    }
+
+    // A sound starts at the volume set before it, from its first sample: the gradual wake-up sets 0 before the
+    // alarm sounds, and the output must not first play a few milliseconds at the volume of an earlier sound.
+    void volumeSetBeforeASoundAppliesFromItsFirstSample_data()
+    {
+        QTest::addColumn<bool>("cd");
+        QTest::addColumn<uint32_t>("volume");
+        QTest::addColumn<QString>("range");
+        QTest::newRow("sound file at 0") << false << 0U << u"from 0 to 100"_qs;
+        QTest::newRow("sound file at a quarter") << false << 0x40004000U << u"from 0 to 100"_qs;
+        QTest::newRow("CD at 0") << true << 0U << u"from 00:02:00 to 00:02:10"_qs;
+    }
+
+    void volumeSetBeforeASoundAppliesFromItsFirstSample()
+    {
+        QFETCH(bool, cd);
+        QFETCH(uint32_t, volume);
+        QFETCH(QString, range);
+        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
+        auto engine = makeEngine(output);
+        const QString alias = cd ? u"cd"_qs : u"Sound"_qs;
+        SEND_OK(*engine, cd ? openCd(disc_) : openFile(u"a440.wav"_qs));
+        // A first sound at full volume, then the volume for the next one.
+        SEND_OK(*engine, u"play "_qs + alias + u" "_qs + range);
+        QVERIFY(output->pull(rate / 5));
+        QVERIFY(cd ? engine->auxSetVolume(0, volume) == 0 : engine->waveOutSetVolume(0, volume) == 0);
+        output->clearRecording();
+        SEND_OK(*engine, u"play "_qs + alias + u" "_qs + range);
+        QVERIFY(output->pull(rate / 100));
+        const Audio a = output->audio();
+        const double expected = 0.5 * (volume & 0xFFFF) / 65535.0;
+        float peak = 0.0F;
+        for (size_t i = 0; i < a.frames(); ++i)
+            peak = std::max(peak, std::fabs(a.left[i]));
+        QVERIFY2(std::abs(peak - expected) < 0.01, qPrintable(QString::number(peak)));
+    }
+
+    // Stop, pause, play, close and the status questions answer while the drive is inside a read (a slow one, or
+    // one it retries), and the worker stops reading at the next attempt.
+    void cdCommandsDoNotWaitForTheDrive_data()
+    {
+        QTest::addColumn<bool>("paranoia");
+        QTest::addColumn<bool>("readsFail");
+        QTest::newRow("image, a slow read") << false << false;
+        QTest::newRow("image, a read retried") << false << true;
+        QTest::newRow("through paranoia, a slow read") << true << false;
+        QTest::newRow("through paranoia, a read retried") << true << true;
+    }
+
+    void cdCommandsDoNotWaitForTheDrive()
+    {
+        QFETCH(bool, paranoia);
+        QFETCH(bool, readsFail);
+        Gate gate(!readsFail);
+        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
+        auto engine = makeEngine(output, {{}, [&](int64_t, int) { return gate.pass(); }, {}}, paranoia);
+        SEND_OK(*engine, openCd(disc_));
+        SEND_OK(*engine, u"set cd time format tmsf"_qs);
+        SEND_OK(*engine, u"play cd from 2"_qs);
+        QVERIFY(gate.waitInside());
+        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"playing"_qs);
+        QCOMPARE(send(*engine, u"status cd position"_qs).text, u"02:00:00:00"_qs);
+        SEND_OK(*engine, u"pause cd"_qs);
+        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"paused"_qs);
+        SEND_OK(*engine, u"play cd from 3"_qs);
+        SEND_OK(*engine, u"stop cd"_qs);
+        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"stopped"_qs);
+        QCOMPARE(send(*engine, u"status cd number of tracks"_qs).text, u"3"_qs);
+        SEND_OK(*engine, u"close cd"_qs);
+        QCOMPARE(gate.inside(), 1);
+        const int attempts = gate.attempts();
+        gate.release();
+        engine.reset();
+        QCOMPARE(gate.attempts(), attempts);
+    }
+
+    // Only open, a question about a disc not yet known, and a waiting play wait for the drive, and no longer
+    // than the patience; then they answer "not ready".
+    void cdWaitsAtMostThePatience()
+    {
+        Gate looking;
+        Gate reading;
+        std::atomic<int> looks{0};
+        const auto look = [&] {
+            // The first look finds the drive empty, the second is held: a drive that takes its time.
+            const int n = ++looks;
+            return n > 1 && looking.pass();
+        };
+        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
+        auto engine = makeEngine(output, {look, [&](int64_t, int) { return reading.pass(); }, {}}, false,
+                                 std::chrono::milliseconds(100));
+        SEND_OK(*engine, openCd(disc_));
+        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"not ready"_qs);
+        QCOMPARE(send(*engine, u"status cd number of tracks"_qs).code, uint32_t(mci::NotReady));
+        QCOMPARE(send(*engine, u"open "_qs + mixed_ + u" alias second"_qs).code, uint32_t(mci::NotReady));
+        QCOMPARE(send(*engine, u"status second mode"_qs).code, uint32_t(mci::NotOpen));
+        looking.release();
+        // The disc is read at the next question.
+        QTRY_COMPARE(send(*engine, u"status cd number of tracks"_qs).text, u"3"_qs);
+        QCOMPARE(send(*engine, u"play cd wait"_qs).code, uint32_t(mci::NotReady));
+        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"stopped"_qs);
+        reading.release();
+    }
+
+    // A disc image is opened once while its alias is open, also one whose cue sheet lists no track (libcdio
+    // leaks a little at every opening); it is read anew when its files change.
+    void discOpenedOnceWhileItsAliasIsOpen()
+    {
+        const QString cue = writeDiscImage(discsFolder(), u"zz_empty"_qs, {});
+        const QString drive = driveOf(u"zz_empty.cue"_qs);
+        QVERIFY(!drive.isEmpty());
+        std::atomic<int> openings{0};
+        auto output = std::make_shared<CaptureOutput>();
+        auto engine = makeEngine(output, {{}, {}, [&] { ++openings; }}, false);
+        SEND_OK(*engine, openCd(drive));
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"not ready"_qs);
+            QCOMPARE(send(*engine, u"status cd number of tracks"_qs).code, uint32_t(mci::NotReady));
+        }
+        QCOMPARE(openings.load(), 1);
+        QVERIFY(!writeDiscImage(discsFolder(), u"zz_empty"_qs, {{440, 0.2}}).isEmpty());
+        QCOMPARE(send(*engine, u"status cd number of tracks"_qs).text, u"1"_qs);
+        SEND_OK(*engine, u"play cd wait"_qs);
+        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"stopped"_qs);
+        QCOMPARE(openings.load(), 2);
+        SEND_OK(*engine, u"close cd"_qs);
+        QFile::remove(cue);
+        QFile::remove(cue.chopped(4) + u".bin"_qs);
     }
 
     void loopThroughCloseOpenPlay()
