@@ -1,8 +1,9 @@
 // Modal display on the offscreen platform: message boxes built from style numbers, the file and colour
-// choosers, and the notification-area icon where there is no notification area. A timer acts inside each modal
-// loop the way a user would.
+// choosers, in whose modal loops a timer acts the way a user would; and the notification-area icon: where there is
+// no notification area, and its clicks as each kind of tray reports them.
 
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/NotifyIconHost.h"
 #include "platform/units.h"
 #include "tests/platform/linux/StubMedia.h"
 
@@ -49,6 +50,8 @@ void whenShown(std::function<void(T*)> act)
 }
 
 enum class Act { Click, Escape, Enter };
+using Reason = QSystemTrayIcon::ActivationReason;
+using Kind = NotifyIconHost::TrayKind;
 
 }  // namespace
 
@@ -233,6 +236,44 @@ private slots:
         for (int message : {NIM_ADD, NIM_MODIFY, NIM_DELETE, 7})
             QVERIFY(!platform_.shellNotifyIcon(message, data));
         QVERIFY(!platform_.notifyIcon().isVisible());
+    }
+
+    // The clicks become the mouse messages the main window acts on: the one that restores the window, and the
+    // context click that opens its popup; they reach the window once the tray's own handling is over.
+    void trayClicksBecomeMessages_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QList<Reason>>("clicks");
+        QTest::addColumn<QList<int>>("messages");
+        // An XEmbed tray reports a press as Trigger and the second click of a double click as DoubleClick; a
+        // StatusNotifier tray's Activate arrives as Trigger. The other clicks are the same for both kinds.
+        QTest::newRow("XEmbed: a single click does nothing") << Kind::XEmbed << QList{Reason::Trigger} << QList<int>{};
+        QTest::newRow("XEmbed: a double click restores")
+            << Kind::XEmbed << QList{Reason::Trigger, Reason::DoubleClick} << QList{WM_LBUTTONDBLCLK};
+        QTest::newRow("StatusNotifier: activate restores")
+            << Kind::StatusNotifier << QList{Reason::Trigger} << QList{WM_LBUTTONDBLCLK};
+        QTest::newRow("context") << Kind::XEmbed << QList{Reason::Context} << QList{WM_RBUTTONUP};
+        QTest::newRow("middle click") << Kind::StatusNotifier << QList{Reason::MiddleClick} << QList<int>{};
+    }
+
+    void trayClicksBecomeMessages()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(QList<Reason>, clicks);
+        QFETCH(QList<int>, messages);
+        NotifyIconHost host(kind);
+        QList<int> received;
+        host.setCallback([&](int message) { received.append(message); });
+        for (Reason reason : clicks)
+            emit host.icon().activated(reason);
+        QVERIFY(received.isEmpty());
+        QCoreApplication::processEvents();
+        QCOMPARE(received, messages);
+
+        host.setCallback({});
+        emit host.icon().activated(Reason::Context);
+        QCoreApplication::processEvents();  // no callback: nothing happens, nothing breaks
+        QCOMPARE(received, messages);
     }
 };
 

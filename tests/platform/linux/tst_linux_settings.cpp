@@ -64,14 +64,21 @@ private:
 private slots:
     void init() { QVERIFY(home_.emplace().isValid()); }
 
-    // A plain file a user can read and edit; keys this program does not write, and keys someone added while it
-    // ran, are kept; commits that follow each other closely are all seen.
+    // A plain file a user can read and edit, written only when something was staged; keys this program does not
+    // write, and keys someone added while it ran, are kept; commits that follow each other closely are all seen.
     void commitsKeepWhatOthersWrote()
     {
         QCOMPARE(LinuxSettings::standardFile(), qEnvironmentVariable("XDG_CONFIG_HOME") + u"/Dawnbell/Dawnbell.conf"_s);
+        QString error;
+        QVERIFY(LinuxSettings(file()).commit(error));  // nothing staged: nothing written
+        QVERIFY(!QFileInfo::exists(file()));
         writeAll(file(), "[Settings]\nForeign=\"keep, me\"\n[Other]\nX=1\n");
         LinuxSettings store(file());
-        save(store, {{u"Alarm/AlarmTime"_s, u"7:45:00 AM"_s}});
+        store.stage(u"Alarm"_s, u"AlarmTime"_s, u"7:45:00 AM"_s);
+        QCOMPARE(store.get(u"Alarm"_s, u"AlarmTime"_s, u"-"_s), u"-"_s);  // staged values count once committed
+        QVERIFY2(store.commit(error), qPrintable(error));
+        QCOMPARE(store.get(u"Alarm"_s, u"AlarmTime"_s, u"-"_s), u"7:45:00 AM"_s);
+        QCOMPARE(store.get(u"Alarm"_s, u"alarmTime"_s, u"-"_s), u"-"_s);  // keys are exact
         QVERIFY(readAll(file()).contains("[Alarm]\nAlarmTime=7:45:00 AM\n"));
         QCOMPARE(read(u"Settings"_s, u"Foreign"_s), u"keep, me"_s);
         QCOMPARE(read(u"Other"_s, u"X"_s), u"1"_s);
@@ -94,19 +101,6 @@ private slots:
         save(store, {{u"Alarm/TimerTime"_s, u"4"_s}});
         QVERIFY(QFileInfo(file()).lastModified() > ahead);
         QCOMPARE(read(u"Alarm"_s, u"TimerTime"_s), u"4"_s);
-    }
-
-    void stagedValuesAreReadOnlyOnceCommitted()
-    {
-        LinuxSettings store(file());
-        store.stage(u"Settings"_s, u"Left"_s, u"975"_s);
-        QCOMPARE(store.get(u"Settings"_s, u"Left"_s, u"fb"_s), u"fb"_s);
-        QString error;
-        QVERIFY(LinuxSettings(file()).commit(error));  // nothing staged: nothing written
-        QVERIFY(!QFileInfo::exists(file()));
-        QVERIFY2(store.commit(error), qPrintable(error));
-        QCOMPARE(store.get(u"Settings"_s, u"Left"_s, u"fb"_s), u"975"_s);
-        QCOMPARE(store.get(u"Settings"_s, u"left"_s, u"fb"_s), u"fb"_s);  // keys are exact
     }
 
     void awkwardValuesRoundTrip()
@@ -232,12 +226,13 @@ private slots:
     }
 
     // Files written by hand: a value keeps its own text (QSettings reads an unquoted comma as a list and would
-    // give "/music/a, b.wav" back), through a save as well. Of nonsense, what QSettings can read is used; a file
-    // it cannot parse is kept under a name of its own before the first save replaces it, and the user is told once.
+    // give "/music/a, b.wav" back), through a save as well. Of nonsense, what QSettings can read is used (how it
+    // reads a broken line is its own affair); a file it cannot parse is kept under a name of its own before the
+    // first save replaces it, and the user is told once.
     void handWrittenFiles_data()
     {
         QTest::addColumn<QByteArray>("contents");
-        QTest::addColumn<QString>("sound");   // what AlarmSound reads as, fallback "-"; null: whatever it is
+        QTest::addColumn<QString>("sound");   // what AlarmSound reads as, fallback "-"
         QTest::addColumn<QString>("keptAs");  // the copy of an unparsable file; empty: none
         const QString bad = u"Dawnbell.conf.bad"_s;
         QTest::newRow("comma") << QByteArray("[Alarm]\nAlarmSound=/music/a,b.wav\n") << u"/music/a,b.wav"_s << QString();
@@ -252,18 +247,11 @@ private slots:
         for (int i = 0; i < 4096; ++i)
             binary.append(static_cast<char>((i * 7919) % 256));
         QTest::newRow("binary") << binary << u"-"_s << bad;
-        QTest::newRow("nul bytes") << QByteArray("[Alarm]\nAlarmSound=1\0\0\0=\n", 25) << QString() << QString();
-        QTest::newRow("unterminated quote") << QByteArray("[Alarm]\nAlarmSound=\"3\n") << u"3\n"_s << QString();
         QTest::newRow("broken variant") << QByteArray("[Alarm]\nAlarmSound=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x5\\x42la)\n")
                                         << u"-"_s << QString();
         QTest::newRow("byte array") << QByteArray("[Alarm]\nAlarmSound=@ByteArray(12)\n") << u"12"_s << QString();
-        QTest::newRow("keys without values") << QByteArray("[Alarm]\n=\n==\nAlarmSound\n") << u"-"_s << bad;
         QTest::newRow("a line that is no key") << QByteArray("[Alarm]\nAlarmSound=3\nsnooze longer\n") << u"3"_s << bad;
         QTest::newRow("an earlier copy stays") << QByteArray("[Alarm\nAlarmSound=4\n") << u"4"_s << bad + u".2"_s;
-        QTest::newRow("huge line") << (QByteArray("[Alarm]\nAlarmSound=") + QByteArray(2 * 1024 * 1024, 'y') + '\n')
-                                   << QString(2 * 1024 * 1024, u'y') << QString();
-        QTest::newRow("UTF-16") << QByteArray("\xff\xfe[\0A\0l\0a\0r\0m\0]\0\n\0", 18) << u"-"_s << bad;
-        QTest::newRow("empty") << QByteArray() << u"-"_s << QString();
     }
 
     void handWrittenFiles()
@@ -276,9 +264,7 @@ private slots:
             writeAll(file() + u".bad"_s, "an earlier copy");
 
         LinuxSettings store(file());
-        const QString soundRead = store.get(u"Alarm"_s, u"AlarmSound"_s, u"-"_s);
-        if (!sound.isNull())
-            QCOMPARE(soundRead, sound);
+        QCOMPARE(store.get(u"Alarm"_s, u"AlarmSound"_s, u"-"_s), sound);
         const QString notice = store.takeLoadNotice();
         const QString keptPath = folder() + u'/' + keptAs;
         QCOMPARE(notice.isEmpty(), keptAs.isEmpty());
@@ -297,7 +283,7 @@ private slots:
             files << keptAs;
         QCOMPARE(QDir(folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name), files);
         LinuxSettings reader(file());
-        QCOMPARE(reader.get(u"Alarm"_s, u"AlarmSound"_s, u"-"_s), soundRead);
+        QCOMPARE(reader.get(u"Alarm"_s, u"AlarmSound"_s, u"-"_s), sound);
         QCOMPARE(reader.get(u"Alarm"_s, u"SnoozeTime"_s, u"-"_s), u"11"_s);
         QCOMPARE(reader.takeLoadNotice(), QString());
     }
