@@ -39,8 +39,6 @@ private slots:
                                       << "file:///usr/share/dawnbell/pages/dawnbell/qa.html";
         QTest::newRow("shipped home: its index") << "/dawnbell" << "" << data
                                                  << "file:///usr/share/dawnbell/pages/dawnbell/index.html";
-        QTest::newRow("blank in the data folder") << "/dawnbell/bug.html" << "" << "/opt/my apps/dawnbell"
-                                                  << "file:///opt/my%20apps/dawnbell/pages/dawnbell/bug.html";
         QTest::newRow("web base") << "/dawnbell/addins.html" << "https://www.example.org" << data
                                   << "https://www.example.org/dawnbell/addins.html";
         QTest::newRow("web base, home as it is") << "/dawnbell" << "https://www.example.org/" << data

@@ -39,10 +39,12 @@ class TestSingleInstance : public QObject {
     Q_OBJECT
 
 private slots:
+    // The first start takes the place of the socket a crash left; later starts wake it.
     void laterStartWakesTheFirst()
     {
         QTemporaryDir folder;
         SingleInstance first(appId, folder.path());
+        QVERIFY(leaveStaleSocket(first.socketPath()));
         QCOMPARE(first.claim(), SingleInstance::Claim::Primary);
         QSignalSpy activations(&first, &SingleInstance::activationRequested);
 
@@ -56,19 +58,6 @@ private slots:
             QVERIFY(activations.wait(5000));
             QCOMPARE(activations.takeFirst().value(0).toString(), token);
         }
-    }
-
-    void socketOfACrashIsReplaced()
-    {
-        QTemporaryDir folder;
-        SingleInstance next(appId, folder.path());
-        QVERIFY(leaveStaleSocket(next.socketPath()));
-        QCOMPARE(next.claim(), SingleInstance::Claim::Primary);
-
-        QSignalSpy activations(&next, &SingleInstance::activationRequested);
-        SingleInstance later(appId, folder.path());
-        QCOMPARE(later.claim(), SingleInstance::Claim::AnotherRunning);
-        QVERIFY(activations.wait(5000));
     }
 
     void runtimeFolderIsCreatedWhenMissing()

@@ -1,367 +1,187 @@
-// The text rules: numbers read out of texts, time texts, the countdown and the snooze arithmetic.
+// The text rules: numbers read out of texts, time texts, the countdown, snooze and timer arithmetic, the
+// alarm-time fields' corrections and steps, and the path shortening of the three labels that show a path.
 
 #include "core/TextRules.h"
 
 #include <QtTest>
 
+#include <functional>
+#include <map>
+
 class TestTextRules : public QObject {
     Q_OBJECT
 private slots:
-    void numericValue_data()
+    // One text read by each number rule: its numeric value, as a 16-bit field, and as a stored whole number.
+    void numbers_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("value");
-        QTest::newRow("plain") << "15" << 15.0;
-        QTest::newRow("leading number") << "12abc" << 12.0;
-        QTest::newRow("no number") << "abc" << 0.0;
-        QTest::newRow("empty") << "" << 0.0;
-        QTest::newRow("negative") << "-1" << -1.0;
-        QTest::newRow("plus sign") << "+7" << 7.0;
-        QTest::newRow("fraction") << "2.75 tracks" << 2.75;
-        QTest::newRow("fraction only") << ".5" << 0.5;
-        QTest::newRow("blanks inside") << " 1 2\t3\n4" << 1234.0;
-        QTest::newRow("sign alone") << "-" << 0.0;
-        QTest::newRow("error text") << "The drive holds no disc." << 0.0;
-        QTest::newRow("error text with digit") << "3 devices busy" << 3.0;
-        QTest::newRow("second dot stops") << "1.2.3" << 1.2;
-        QTest::newRow("huge") << QString(400, QLatin1Char('9')) << 0.0;
-    }
-    void numericValue()
-    {
-        QFETCH(QString, text);
-        QFETCH(double, value);
-        QCOMPARE(NumericValue(text), value);
-    }
-
-    void roundHalfEven_data()
-    {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<qint64>("rounded");
-        QTest::newRow("2.5 down") << 2.5 << qint64(2);
-        QTest::newRow("3.5 up") << 3.5 << qint64(4);
-        QTest::newRow("-2.5") << -2.5 << qint64(-2);
-        QTest::newRow("-3.5") << -3.5 << qint64(-4);
-        QTest::newRow("2.4999") << 2.4999 << qint64(2);
-        QTest::newRow("2.5001") << 2.5001 << qint64(3);
-        QTest::newRow("ramp step 65535/30") << 65535.0 / 30 << qint64(2184);
-        QTest::newRow("ramp step 40000/120") << 40000.0 / 120 << qint64(333);
-        QTest::newRow("whole") << 7.0 << qint64(7);
-    }
-    void roundHalfEven()
-    {
-        QFETCH(double, value);
-        QFETCH(qint64, rounded);
-        QCOMPARE(RoundHalfEven(value), rounded);
-    }
-
-    void parseWholeNumber_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<qint64>("value");
-        QTest::newRow("plain") << "15" << true << qint64(15);
-        QTest::newRow("blanks around") << "  400 " << true << qint64(400);
-        QTest::newRow("negative") << "-1" << true << qint64(-1);
-        QTest::newRow("half to even") << "12.5" << true << qint64(12);
-        QTest::newRow("letters") << "abc" << false << qint64(0);
-        QTest::newRow("trailing letters") << "12abc" << false << qint64(0);
-        QTest::newRow("empty") << "" << false << qint64(0);
-        QTest::newRow("beyond int16") << "32768" << false << qint64(0);
-        QTest::newRow("int16 top") << "32767" << true << qint64(32767);
-        QTest::newRow("int16 bottom") << "-32768" << true << qint64(-32768);
-        QTest::newRow("enormous") << "99999999999" << false << qint64(0);
-        QTest::newRow("inner blank") << "1 5" << false << qint64(0);
-    }
-    void parseWholeNumber()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, valid);
-        QFETCH(qint64, value);
-        const std::optional<int64_t> parsed = ParseWholeNumber(text, -32768, 32767);
-        QCOMPARE(parsed.has_value(), valid);
-        if (valid)
-            QCOMPARE(*parsed, value);
-    }
-
-    void timeText_data()
-    {
-        QTest::addColumn<QTime>("time");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("morning") << QTime(7, 45, 0) << "7:45:00 AM";
-        QTest::newRow("midnight") << QTime(0, 30, 0) << "12:30:00 AM";
-        QTest::newRow("noon") << QTime(12, 0, 5) << "12:00:05 PM";
-        QTest::newRow("afternoon") << QTime(17, 5, 9) << "5:05:09 PM";
-        QTest::newRow("before midnight") << QTime(23, 59, 59) << "11:59:59 PM";
-        QTest::newRow("ten") << QTime(10, 0, 0) << "10:00:00 AM";
-    }
-    void timeText()
-    {
-        QFETCH(QTime, time);
-        QFETCH(QString, text);
-        QCOMPARE(TimeText(time), text);
-        QCOMPARE(ParseTimeText(text), time);
-        QCOMPARE(ReadAlarmTime(text), time);
-    }
-
-    // Texts that are not exactly the program's form: the strict reading refuses them all; the reading of a
-    // hand-written alarm time takes those a person means as a time.
-    void readingTimeTexts_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QTime>("meant");  // invalid: no time at all
-        QTest::newRow("leading zero") << "07:45:00 AM" << QTime(7, 45, 0);
-        QTest::newRow("lower case, two-digit hour") << "06:30:00 am" << QTime(6, 30, 0);
-        QTest::newRow("no seconds") << "6:30 AM" << QTime(6, 30, 0);
-        QTest::newRow("dotted mark, no blank") << "6:30p.m." << QTime(18, 30, 0);
-        QTest::newRow("24-hour") << "18:30" << QTime(18, 30, 0);
-        QTest::newRow("24-hour with seconds") << "18:30:00" << QTime(18, 30, 0);
-        QTest::newRow("midnight, 24-hour") << "0:10:00" << QTime(0, 10, 0);
-        QTest::newRow("blank before") << " 7:45:00 AM" << QTime(7, 45, 0);
-        QTest::newRow("sign before") << "+7:45:00 AM" << QTime();
-        QTest::newRow("hour 13 with a mark") << "13:00:00 PM" << QTime();
-        QTest::newRow("hour 0 with a mark") << "0:10:00 AM" << QTime();
-        QTest::newRow("hour 24") << "24:00" << QTime();
-        QTest::newRow("minute 60") << "7:60:00 AM" << QTime();
-        QTest::newRow("empty") << "" << QTime();
-        QTest::newRow("words") << "half past seven" << QTime();
-    }
-    void readingTimeTexts()
-    {
-        QFETCH(QString, text);
-        QFETCH(QTime, meant);
-        QVERIFY(!ParseTimeText(text).isValid());
-        QCOMPARE(ReadAlarmTime(text), meant);
-    }
-
-    void timeLeft_data()
-    {
-        QTest::addColumn<QString>("now");
-        QTest::addColumn<QString>("alarm");
-        QTest::addColumn<QString>("left");
-        QTest::newRow("half a minute") << "7:44:30 AM" << "7:45:00 AM" << "00:00:30";
-        QTest::newRow("at the time") << "7:45:00 AM" << "7:45:00 AM" << "00:00:00";
-        QTest::newRow("just missed") << "7:45:01 AM" << "7:45:00 AM" << "23:59:59";
-        QTest::newRow("over midnight") << "11:00:00 PM" << "6:30:15 AM" << "07:30:15";
-        QTest::newRow("noon to midnight") << "12:00:00 PM" << "12:00:00 AM" << "12:00:00";
-        QTest::newRow("seconds borrow") << "7:44:59 AM" << "7:45:10 AM" << "00:00:11";
-        QTest::newRow("snooze") << "7:45:23 AM" << "7:53:23 AM" << "00:08:00";
-        QTest::newRow("nonsense alarm") << "7:45:00 AM" << "soon" << "16:15:00";
-    }
-    void timeLeft()
-    {
-        QFETCH(QString, now);
-        QFETCH(QString, alarm);
-        QFETCH(QString, left);
-        QCOMPARE(TimeLeftText(now, alarm), left);
-    }
-
-    void snooze_data()
-    {
-        QTest::addColumn<QString>("now");
-        QTest::addColumn<int>("minutes");
-        QTest::addColumn<QString>("until");
-        QTest::newRow("morning") << "7:45:23 AM" << 8 << "7:53:23 AM";
-        QTest::newRow("over midnight") << "11:55:10 PM" << 8 << "12:03:10 AM";
-        QTest::newRow("into one o'clock") << "12:58:00 PM" << 5 << "1:03:00 PM";
-        QTest::newRow("into noon") << "11:57:00 AM" << 5 << "12:02:00 PM";
-        QTest::newRow("a full hour") << "7:10:00 AM" << 60 << "8:10:00 AM";
-        QTest::newRow("ninety minutes") << "7:40:00 AM" << 90 << "9:10:00 AM";
-        QTest::newRow("ninety over midnight") << "11:40:30 PM" << 90 << "1:10:30 AM";
-    }
-    void snooze()
-    {
-        QFETCH(QString, now);
-        QFETCH(int, minutes);
-        QFETCH(QString, until);
-        QCOMPARE(SnoozeTimeText(now, minutes), until);
-    }
-
-    // The three labels that show a path: the hover hints, the alarm-source panel and the alarm page after a
-    // file was chosen. A shortened text is always 36 characters and shortening it again changes nothing.
-    void shortenPath_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("wholeBelow");
-        QTest::addColumn<QString>("tooLong");
-        QTest::addColumn<QString>("shown");
-        const QString hint = HintTooLongText();
-        const QString label = LabelTooLongText();
-        const QString name28 = QStringLiteral("/home/") + QString(24, u'n') + QStringLiteral(".wav");
-        const QString name29 = QStringLiteral("/home/") + QString(25, u'n') + QStringLiteral(".wav");
-        const auto row = [](const char* tag, const QString& path, int wholeBelow, const QString& tooLong,
-                            const QString& shown) { QTest::newRow(tag) << path << wholeBelow << tooLong << shown; };
-        row("hint: 31, whole", "/home/sleeper/Music/rooster.wav", HintWholeBelow, hint,
-            "/home/sleeper/Music/rooster.wav");
-        row("hint: 32, a name of 10", "/home/sleeper/Media/S/chimes.wav", HintWholeBelow, hint,
-            "/home/sleeper/Media/S/.../chimes.wav");
-        row("hint: 43, a name of 10", "/home/sleeper/Media/Sounds/Alarm/chimes.wav", HintWholeBelow, hint,
-            "/home/sleeper/Media/So.../chimes.wav");
-        row("hint: a name of 28", name28, HintWholeBelow, hint, "/hom.../" + name28.mid(6));
-        row("hint: a name of 29", name29, HintWholeBelow, hint, hint);
-        row("hint: no separator", QString(40, u'x'), HintWholeBelow, hint, hint);
-        row("panel: 36, whole", "/home/sleeper/Music/Alarms/bell1.wav", SourcePanelWholeBelow, label,
-            "/home/sleeper/Music/Alarms/bell1.wav");
-        row("panel: 37", "/home/sleeper/Music/Alarms/bell12.wav", SourcePanelWholeBelow, label,
-            "/home/sleeper/Music/Al.../bell12.wav");
-        row("panel: 41, a name of 9", "/home/sleeper/Media/Sounds/Morn/ALARM.WAV", SourcePanelWholeBelow, label,
-            "/home/sleeper/Media/Sou.../ALARM.WAV");
-        row("panel: a name of 29", "/home/sleeper/" + name29.mid(6), SourcePanelWholeBelow, label, label);
-        row("page: 31, whole", "/home/sleeper/Music/rooster.wav", ChosenFileWholeBelow, label,
-            "/home/sleeper/Music/rooster.wav");
-        row("page: 32, a name of 10", "/home/sleeper/Media/S/chimes.wav", ChosenFileWholeBelow, label,
-            "/home/sleeper/Media/S/.../chimes.wav");
-        row("page: a name of 29", name29, ChosenFileWholeBelow, label, label);
-        row("page: 32, no separator", QString(32, u'x'), ChosenFileWholeBelow, label, label);
-    }
-    void shortenPath()
-    {
-        QFETCH(QString, path);
-        QFETCH(int, wholeBelow);
-        QFETCH(QString, tooLong);
-        QFETCH(QString, shown);
-        QCOMPARE(ShortenPath(path, wholeBelow, tooLong), shown);
-        if (shown.size() == 36 && wholeBelow == SourcePanelWholeBelow)
-            QCOMPARE(ShortenPath(shown, wholeBelow, tooLong), shown);
-    }
-
-    // ---- The alarm-time fields, Speed Set and the settings dialog's texts ----
-
-    void wholeNumber_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("value");
-        QTest::newRow("half to even") << "2.5" << 2;
-        QTest::newRow("half up to even") << "7.5" << 8;
-        QTest::newRow("leading number") << "12abc" << 12;
-        QTest::newRow("no number") << "abc" << 0;
-        QTest::newRow("beyond 16 bits, held") << "99999" << 32767;
-    }
-    void wholeNumber()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, value);
-        QCOMPARE(int(WholeNumber16(text)), value);
-    }
-
-    // A caption of 12 characters is cut to its last 11; a blank before a one-digit hour joins the hour.
-    void splitTimeText_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("fields");
-        QTest::newRow("10") << "7:45:00 AM" << QStringList{"7", "45", "00", "AM"};
-        QTest::newRow("11") << "12:30:15 PM" << QStringList{"12", "30", "15", "PM"};
-        QTest::newRow("11, a blank before the hour") << " 7:05:00 AM" << QStringList{" 7", "05", "00", "AM"};
-        QTest::newRow("12, a blank before") << " 12:30:00 PM" << QStringList{"12", "30", "00", "PM"};
-        QTest::newRow("empty") << "" << QStringList{"", "", "", ""};
-    }
-    void splitTimeText()
-    {
-        QFETCH(QString, text);
-        QFETCH(QStringList, fields);
-        const TimeFields split = SplitTimeText(text);
-        QCOMPARE((QStringList{split.hour, split.minute, split.second, split.ampm}), fields);
-        if (text.size() >= 10 && !text.startsWith(u' '))
-            QCOMPARE(JoinTimeFields(split), text);
-    }
-
-    void fieldCorrections_data()
-    {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("corrected");
-        const auto rows = [](const char* field, std::initializer_list<std::pair<const char*, const char*>> cases) {
-            for (const auto& [entry, corrected] : cases)
-                QTest::addRow("%s %s", field, entry) << field << entry << corrected;
+        QTest::addColumn<double>("numeric");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("stored");  // "none": refused
+        const auto row = [](const QString& text, double numeric, int field, const char* stored) {
+            QTest::addRow("\"%s\"", qPrintable(text.left(20))) << text << numeric << field << QString(stored);
         };
-        rows("hour", {{"13", "12"}, {"0", "1"}, {"-5", "1"}, {"07", "7"}, {"7.9", "7"}, {"abc", "1"}, {"12", "12"},
-                      {" 7", "7"}, {"", "1"}, {"99999999999", "12"}});
-        rows("minute", {{"75", "59"}, {"-5", "00"}, {"5", "05"}, {"", "00"}, {"59.9", "59"}, {"7", "07"}});
-        rows("options AM/PM", {{"p.m.", "PM"}, {"pm", "PM"}, {"pmx", "PM"}, {"pM", "AM"}, {"Q", "AM"}, {"A.M.", "AM"},
-                               {"A.m.", "AM"}, {"P.m.", "PM"}, {"a", "AM"}, {"P", "PM"}, {"Am", "AM"}, {"PM", "PM"},
-                               {"AM", "AM"}, {"", "AM"}, {"PMX", "PM"}, {"p.m", "AM"}});
-        rows("preset AM/PM", {{"PMX", "AM"}, {"pmx", "AM"}, {"p.m.", "PM"}, {"Pm", "PM"}, {"p", "PM"}, {"a.m.", "AM"},
-                              {"pM", "AM"}, {"PM", "PM"}});
+        row("  400 ", 400, 400, "400");
+        row("12abc", 12, 12, "none");
+        row("abc", 0, 0, "none");
+        row("", 0, 0, "none");
+        row("-", 0, 0, "none");
+        row("-1", -1, -1, "-1");
+        row("+7", 7, 7, "7");
+        row("2.75 tracks", 2.75, 3, "none");
+        row(".5", 0.5, 0, "0");
+        row(" 1 2\t3\n4", 1234, 1234, "none");
+        row("1.2.3", 1.2, 1, "none");
+        row("2.5", 2.5, 2, "2");
+        row("7.5", 7.5, 8, "8");
+        row("-2.5", -2.5, -2, "-2");
+        row("-3.5", -3.5, -4, "-4");
+        row("2.5001", 2.5001, 3, "3");
+        row("32767", 32767, 32767, "32767");
+        row("-32768", -32768, -32768, "-32768");
+        row("32768", 32768, 32767, "none");
+        row("99999999999", 99999999999.0, 32767, "none");
+        row(QString(400, u'9'), 0, 0, "none");
     }
-    void fieldCorrections()
+    void numbers()
     {
-        QFETCH(QString, field);
-        QFETCH(QString, entry);
-        QFETCH(QString, corrected);
-        if (field == "hour")
-            QCOMPARE(CorrectHour(entry), corrected);
-        else if (field == "minute")
-            QCOMPARE(CorrectMinuteSecond(entry), corrected);
-        else
-            QCOMPARE(CorrectAmPm(entry, field == "preset AM/PM" ? AmPmEntry::Whole : AmPmEntry::CutToTwo), corrected);
-    }
-
-    // There is no carry between fields, and only the side a step leaves wraps round.
-    void stepButtons_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("delta");
-        QTest::addColumn<QString>("stepped");
-        QTest::newRow("hour up from 12") << "hour" << "12" << 1 << "1";
-        QTest::newRow("hour down from 1") << "hour" << "1" << -1 << "12";
-        QTest::newRow("hour up, empty") << "hour" << "" << 1 << "1";
-        QTest::newRow("hour down, empty") << "hour" << "" << -1 << "12";
-        QTest::newRow("hour up from 6.5") << "hour" << "6.5" << 1 << "7";
-        QTest::newRow("hour up from 7.5") << "hour" << "7.5" << 1 << "9";
-        QTest::newRow("hour beyond 16 bits") << "hour" << "40000" << 1 << "1";
-        QTest::newRow("minute down from 00") << "minute" << "00" << -1 << "59";
-        QTest::newRow("second up from 59") << "minute" << "59" << 1 << "00";
-        QTest::newRow("minute up from 7") << "minute" << "7" << 1 << "08";
-        QTest::newRow("minute beyond 16 bits") << "minute" << "-40000" << -1 << "59";
-        QTest::newRow("toggle p") << "ampm" << "p" << 0 << "AM";
-        QTest::newRow("toggle AM") << "ampm" << "AM" << 0 << "PM";
-        QTest::newRow("toggle rubbish") << "ampm" << "xyz" << 0 << "PM";
-    }
-    void stepButtons()
-    {
-        QFETCH(QString, button);
         QFETCH(QString, text);
-        QFETCH(int, delta);
-        QFETCH(QString, stepped);
-        if (button == "hour")
-            QCOMPARE(StepHour(text, delta), stepped);
-        else if (button == "minute")
-            QCOMPARE(StepMinuteSecond(text, delta), stepped);
-        else
-            QCOMPARE(ToggleAmPm(text), stepped);
+        QFETCH(double, numeric);
+        QFETCH(int, field);
+        QFETCH(QString, stored);
+        QCOMPARE(NumericValue(text), numeric);
+        QCOMPARE(int(WholeNumber16(text)), field);
+        const std::optional<int64_t> parsed = ParseWholeNumber(text, -32768, 32767);
+        QCOMPARE(parsed ? QString::number(*parsed) : QStringLiteral("none"), stored);
     }
 
-    void speedSetTimer_data()
+    // The strict reading takes the program's own form only, and gives it back; the reading of a hand-written
+    // alarm time also takes what a person means as a time.
+    void timeTexts_data()
     {
-        QTest::addColumn<QString>("now");
-        QTest::addColumn<QString>("minutes");  // as cmbMin holds it
-        QTest::addColumn<QString>("alarm");
-        QTest::newRow("keeps the seconds") << "7:05:42 AM" << "10" << "7:15:42 AM";
-        QTest::newRow("round midnight") << "11:55:10 PM" << "10" << "12:05:10 AM";
-        QTest::newRow("from 12:30 AM") << "12:30:00 AM" << "45" << "1:15:00 AM";
-        QTest::newRow("to noon") << "11:50:00 AM" << "20" << "12:10:00 PM";
-        QTest::newRow("past noon") << "12:59:00 PM" << "60" << "1:59:00 PM";
-        QTest::newRow("0 is 5") << "7:00:00 AM" << "0" << "7:05:00 AM";
-        QTest::newRow("61 is 5") << "7:00:00 AM" << "61" << "7:05:00 AM";
-        QTest::newRow("no digits is 5") << "7:00:00 AM" << "soon" << "7:05:00 AM";
-        QTest::newRow("2.5 rounds to 2") << "7:00:00 AM" << "2.5" << "7:02:00 AM";
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QTime>("strict");  // invalid: refused
+        QTest::addColumn<QTime>("meant");   // invalid: no time at all
+        const auto row = [](const char* text, QTime strict, QTime meant) { QTest::newRow(text) << text << strict << meant; };
+        row("7:45:00 AM", QTime(7, 45), QTime(7, 45));
+        row("12:30:00 AM", QTime(0, 30), QTime(0, 30));
+        row("12:00:05 PM", QTime(12, 0, 5), QTime(12, 0, 5));
+        row("5:05:09 PM", QTime(17, 5, 9), QTime(17, 5, 9));
+        row("11:59:59 PM", QTime(23, 59, 59), QTime(23, 59, 59));
+        row("10:00:00 AM", QTime(10, 0), QTime(10, 0));
+        row("07:45:00 AM", {}, QTime(7, 45));
+        row("6:30:00 am", {}, QTime(6, 30));
+        row("6:30 AM", {}, QTime(6, 30));
+        row("6:30p.m.", {}, QTime(18, 30));
+        row("18:30", {}, QTime(18, 30));
+        row("18:30:00", {}, QTime(18, 30));
+        row("0:10:00", {}, QTime(0, 10));
+        row(" 7:45:00 AM", {}, QTime(7, 45));
+        row("+7:45:00 AM", {}, {});
+        row("13:00:00 PM", {}, {});
+        row("0:10:00 AM", {}, {});
+        row("24:00", {}, {});
+        row("7:60:00 AM", {}, {});
+        row("", {}, {});
+        row("half past seven", {}, {});
     }
-    void speedSetTimer()
+    void timeTexts()
     {
-        QFETCH(QString, now);
-        QFETCH(QString, minutes);
-        QFETCH(QString, alarm);
-        const QString field = CorrectTimerMinutes(minutes);
-        QCOMPARE(TimerTimeText(now, int(WholeNumber(field))), alarm);
+        QFETCH(QString, text);
+        QFETCH(QTime, strict);
+        QFETCH(QTime, meant);
+        QCOMPARE(ParseTimeText(text), strict);
+        QCOMPARE(ReadAlarmTime(text), meant);
+        if (strict.isValid())
+            QCOMPARE(TimeText(strict), text);
     }
 
-    void dialogTexts()
+    // Every rule from text to text; an entry of two parts is written "first|second".
+    void rules_data()
     {
-        QCOMPARE(SleepLengthText(1), " 1 minute");
-        QCOMPARE(SleepLengthText(2), " 2 minutes");
-        QCOMPARE(SleepLengthText(15), " 15 minutes");
-        QCOMPARE(CdInfoText(0, 3), "Alarm will start on track 3.");
-        QCOMPARE(CdInfoText(1, 3), "Using custom playlist.");
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("result");
+        const auto rows = [](const char* rule, std::initializer_list<std::pair<QString, QString>> cases) {
+            for (const auto& [entry, result] : cases)
+                QTest::addRow("%s %s", rule, qPrintable(entry.left(40))) << QString(rule) << entry << result;
+        };
+        // The corrections of a field that loses the focus.
+        rows("hour", {{"13", "12"}, {"0", "1"}, {"-5", "1"}, {"07", "7"}, {"7.9", "7"}, {"abc", "1"}, {"12", "12"},
+                      {"", "1"}, {"99999999999", "12"}});
+        rows("minute", {{"75", "59"}, {"-5", "00"}, {"5", "05"}, {"", "00"}, {"59.9", "59"}});
+        rows("options AM/PM", {{"p.m.", "PM"}, {"pm", "PM"}, {"pmx", "PM"}, {"pM", "AM"}, {"Q", "AM"}, {"A.M.", "AM"},
+                               {"P.m.", "PM"}, {"a", "AM"}, {"P", "PM"}, {"Am", "AM"}, {"PM", "PM"}, {"", "AM"},
+                               {"PMX", "PM"}, {"p.m", "AM"}});
+        rows("preset AM/PM", {{"PMX", "AM"}, {"pmx", "AM"}, {"p.m.", "PM"}, {"Pm", "PM"}, {"pM", "AM"}, {"PM", "PM"}});
+        // The step buttons: no carry between fields, and only the side a step leaves wraps round.
+        rows("hour up", {{"12", "1"}, {"", "1"}, {"-5", "-4"}, {"6.5", "7"}, {"7.5", "9"}, {"40000", "1"}});
+        rows("hour down", {{"1", "12"}, {"", "12"}});
+        rows("minute up", {{"59", "00"}, {"7", "08"}});
+        rows("minute down", {{"00", "59"}, {"-40000", "59"}});
+        rows("toggle", {{"p", "AM"}, {"AM", "PM"}, {"xyz", "PM"}});
+        // A time text cut into its four fields: a caption of 12 characters is cut to its last 11, a blank before
+        // a one-digit hour joins the hour.
+        rows("split", {{"7:45:00 AM", "7|45|00|AM"}, {"12:30:15 PM", "12|30|15|PM"}, {" 7:05:00 AM", " 7|05|00|AM"},
+                       {" 12:30:00 PM", "12|30|00|PM"}, {"", "|||"}});
+        // now|alarm: the countdown.
+        rows("time left", {{"7:44:30 AM|7:45:00 AM", "00:00:30"}, {"7:45:00 AM|7:45:00 AM", "00:00:00"},
+                           {"7:45:01 AM|7:45:00 AM", "23:59:59"}, {"11:00:00 PM|6:30:15 AM", "07:30:15"},
+                           {"12:00:00 PM|12:00:00 AM", "12:00:00"}, {"7:44:59 AM|7:45:10 AM", "00:00:11"},
+                           {"7:45:00 AM|soon", "16:15:00"}});
+        // now|minutes: the snooze, and the Speed Set timer with its minutes field as typed.
+        rows("snooze", {{"11:55:10 PM|8", "12:03:10 AM"}, {"12:58:00 PM|5", "1:03:00 PM"},
+                        {"11:57:00 AM|5", "12:02:00 PM"}, {"11:40:30 PM|90", "1:10:30 AM"}});
+        rows("timer", {{"7:05:42 AM|10", "7:15:42 AM"}, {"11:55:10 PM|10", "12:05:10 AM"},
+                       {"12:30:00 AM|45", "1:15:00 AM"}, {"11:50:00 AM|20", "12:10:00 PM"},
+                       {"12:59:00 PM|60", "1:59:00 PM"}, {"7:00:00 AM|0", "7:05:00 AM"}, {"7:00:00 AM|61", "7:05:00 AM"},
+                       {"7:00:00 AM|soon", "7:05:00 AM"}, {"7:00:00 AM|2.5", "7:02:00 AM"}});
+        // The hover hints (whole below 32 characters), the alarm-source panel (whole up to 36) and the alarm page
+        // (whole below 32); a file name of more than 28 characters, or no "/", is too long.
+        const QString name28 = "/home/" + QString(24, u'n') + ".wav";
+        const QString name29 = "/home/" + QString(25, u'n') + ".wav";
+        rows("hint", {{"/home/sleeper/Music/rooster.wav", "/home/sleeper/Music/rooster.wav"},
+                      {"/home/sleeper/Media/S/chimes.wav", "/home/sleeper/Media/S/.../chimes.wav"},
+                      {"/home/sleeper/Media/Sounds/Alarm/chimes.wav", "/home/sleeper/Media/So.../chimes.wav"},
+                      {name28, "/hom.../" + name28.mid(6)},
+                      {name29, "*** Filename too long to display ***"}});
+        rows("panel", {{"/home/sleeper/Music/Alarms/bell1.wav", "/home/sleeper/Music/Alarms/bell1.wav"},
+                       {"/home/sleeper/Music/Alarms/bell12.wav", "/home/sleeper/Music/Al.../bell12.wav"},
+                       {"/home/sleeper/" + name29.mid(6), "- Filename too long to display -"}});
+        rows("page", {{"/home/sleeper/Music/rooster.wav", "/home/sleeper/Music/rooster.wav"},
+                      {"/home/sleeper/Media/S/chimes.wav", "/home/sleeper/Media/S/.../chimes.wav"},
+                      {QString(32, u'x'), "- Filename too long to display -"}});
+    }
+    void rules()
+    {
+        QFETCH(QString, rule);
+        QFETCH(QString, entry);
+        QFETCH(QString, result);
+        using Rule = std::function<QString(const QString&, const QString&)>;
+        static const std::map<QString, Rule> apply{
+            {"hour", [](auto& a, auto&) { return CorrectHour(a); }},
+            {"minute", [](auto& a, auto&) { return CorrectMinuteSecond(a); }},
+            {"options AM/PM", [](auto& a, auto&) { return CorrectAmPm(a, AmPmEntry::CutToTwo); }},
+            {"preset AM/PM", [](auto& a, auto&) { return CorrectAmPm(a, AmPmEntry::Whole); }},
+            {"hour up", [](auto& a, auto&) { return StepHour(a, 1); }},
+            {"hour down", [](auto& a, auto&) { return StepHour(a, -1); }},
+            {"minute up", [](auto& a, auto&) { return StepMinuteSecond(a, 1); }},
+            {"minute down", [](auto& a, auto&) { return StepMinuteSecond(a, -1); }},
+            {"toggle", [](auto& a, auto&) { return ToggleAmPm(a); }},
+            {"split", [](auto& a, auto&) {
+                 const TimeFields f = SplitTimeText(a);
+                 return QStringList{f.hour, f.minute, f.second, f.ampm}.join(u'|');
+             }},
+            {"time left", [](auto& a, auto& b) { return TimeLeftText(a, b); }},
+            {"snooze", [](auto& a, auto& b) { return SnoozeTimeText(a, b.toInt()); }},
+            {"timer", [](auto& a, auto& b) { return TimerTimeText(a, int(WholeNumber(CorrectTimerMinutes(b)))); }},
+            {"hint", [](auto& a, auto&) { return ShortenPath(a, HintWholeBelow, HintTooLongText()); }},
+            {"panel", [](auto& a, auto&) { return ShortenPath(a, SourcePanelWholeBelow, LabelTooLongText()); }},
+            {"page", [](auto& a, auto&) { return ShortenPath(a, ChosenFileWholeBelow, LabelTooLongText()); }},
+        };
+        QCOMPARE(apply.at(rule)(entry.section(u'|', 0, 0), entry.section(u'|', 1)), result);
+        if (rule == "split" && entry.size() >= 10 && !entry.startsWith(u' '))
+            QCOMPARE(JoinTimeFields(SplitTimeText(entry)), entry);
     }
 };
 

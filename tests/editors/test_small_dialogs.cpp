@@ -55,11 +55,9 @@ private slots:
         QTest::addColumn<QString>("stored");   // the main window's message afterwards
         QTest::addColumn<int>("hasMessage");
         const QString first = QStringLiteral("Get up!\nThe bus leaves at 8.");
-        QTest::newRow("opens with the main window's message") << "" << first << "&Erase message" << first << 0;
         QTest::newRow("erase") << "e" << "" << "&Undo erase" << first << 0;
         QTest::newRow("erase, undo: line breaks kept") << "ee" << first << "&Erase message" << first << 0;
         QTest::newRow("erase, type, erase, undo: the new text") << "etee" << "x" << "&Erase message" << first << 0;
-        QTest::newRow("erase, type: no undo left") << "et" << "x" << "&Erase message" << first << 0;
         QTest::newRow("erase, Alt: the undo stays") << "ea" << "" << "&Undo erase" << first << 0;
         QTest::newRow("erase, save: an empty message") << "es" << "" << "&Undo erase" << "" << 1;
         QTest::newRow("type, save") << "ts" << first + QLatin1Char('x') << "&Erase message" << first + QLatin1Char('x')
@@ -98,13 +96,11 @@ private slots:
     {
         World w;
         frmAbout about(w.module, &w.main());
-        QCOMPARE(about.lblPlatform->text().section(QLatin1Char('\n'), 0, 0), QStringLiteral("for Linux"));
         about.cmdOK->click();
         QVERIFY(about.result() == QDialog::Accepted && w.main().isVisible());
 
         w.main().hide();
         frmVersion version(w.module, &w.main());
-        QVERIFY(version.Label3->text().startsWith(QStringLiteral("Compiled ")));
         version.show();
         QVERIFY(!version.txtCredits->isVisible() && version.height() < TwipsToPixels(CreditsHeightTwips));
         version.Command2->click();

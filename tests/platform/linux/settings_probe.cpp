@@ -1,20 +1,16 @@
 // Commits one setting through the real store and prints the outcome: "ok", or "failed: <reason>".
-// The settings test runs it as another user to meet a folder that user cannot write.
+// The settings test runs it as another user, or under a file size limit, to meet a save that cannot be written.
 
-#include "platform/linux/LinuxPlatform.h"
-#include "tests/platform/linux/StubMedia.h"
+#include "platform/linux/LinuxSettings.h"
 
-#include <QCoreApplication>
-#include <QTextStream>
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    LinuxPlatform platform(std::make_unique<StubMedia>());
-    platform.saveSetting(QStringLiteral("Settings"), QStringLiteral("Probe"), args.value(1));
+    LinuxSettings store(LinuxSettings::standardFile());
+    store.stage(QStringLiteral("Settings"), QStringLiteral("Probe"), QString::fromLocal8Bit(argc > 1 ? argv[1] : ""));
     QString error;
-    const bool ok = platform.commitSettings(error);
-    QTextStream(stdout) << (ok ? QStringLiteral("ok") : QStringLiteral("failed: ") + error) << Qt::endl;
+    const bool ok = store.commit(error);
+    std::puts(ok ? "ok" : qPrintable(QStringLiteral("failed: ") + error));
     return ok ? 0 : 1;
 }

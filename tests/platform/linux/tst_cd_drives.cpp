@@ -1,10 +1,14 @@
-// The drive table: which devices and disc images are drives, and which letters they keep across scans and runs.
+// The drive table: which devices and disc images are drives, which letters they keep across scans and runs, and
+// the platform's drive questions, answered from the table and never from a look of their own.
 
 #include "platform/cd_drives.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "tests/platform/linux/StubMedia.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTest>
 
@@ -15,12 +19,11 @@ class TestCdDrives : public QObject {
 
 private:
     QDir discs() const { return QDir(discsFolder()); }
-    QString lettersFile() const { return driveLettersFile(); }
     std::vector<CdDevice> devices_;  // what the table's device lister answers
 
     CdDriveTable table()
     {
-        return CdDriveTable(lettersFile(), discsFolder(), [this] { return devices_; });
+        return CdDriveTable(driveLettersFile(), discsFolder(), [this] { return devices_; });
     }
 
     // Makes an empty file in the discs folder; a name ending in "/" makes a folder.
@@ -41,7 +44,7 @@ private:
     }
 
     // "D:=/dev/sr0 E:=a.cue": the drives in letter order, images by their file name.
-    QString describe(const std::vector<CdDrive>& drives) const
+    static QString describe(const std::vector<CdDrive>& drives)
     {
         QStringList parts;
         for (const CdDrive& drive : drives)
@@ -50,9 +53,9 @@ private:
     }
 
     // The letters file as "D=/dev/disk/by-id/x E=a.cue", images by their file name.
-    QString rememberedLetters() const
+    static QString rememberedLetters()
     {
-        QSettings file(lettersFile(), QSettings::IniFormat);
+        QSettings file(driveLettersFile(), QSettings::IniFormat);
         file.beginGroup(u"Letters"_s);
         QStringList parts;
         for (const QString& letter : file.childKeys()) {
@@ -65,21 +68,17 @@ private:
 private slots:
     void init()
     {
-        QVERIFY(QDir(discsFolder()).removeRecursively());
+        QVERIFY(discs().removeRecursively());
         QVERIFY(QDir().mkpath(discsFolder()));
-        QFile::remove(lettersFile());
+        QFile::remove(driveLettersFile());
         devices_.clear();
     }
 
-    void discsFolderFollowsXdgDataHome()
+    void aRelativeXdgDataHomeIsIgnored()
     {
-        const QByteArray saved = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", "/tmp/somewhere/data/");
-        QCOMPARE(discsFolder(), QStringLiteral("/tmp/somewhere/data/Dawnbell/discs"));
-        // A relative XDG_DATA_HOME is ignored.
+        const auto restore = qScopeGuard([saved = qgetenv("XDG_DATA_HOME")] { qputenv("XDG_DATA_HOME", saved); });
         qputenv("XDG_DATA_HOME", "relative/data");
-        QCOMPARE(discsFolder(), QDir::homePath() + QStringLiteral("/.local/share/Dawnbell/discs"));
-        qputenv("XDG_DATA_HOME", saved);
+        QCOMPARE(discsFolder(), QDir::homePath() + u"/.local/share/Dawnbell/discs"_s);
     }
 
     // Which files make a drive, and which letters the drives keep across scans and runs: a letter keeps naming
@@ -101,10 +100,9 @@ private slots:
                 files << base + u".cue"_s << base + u".bin"_s;
             return files;
         };
-        QTest::newRow("a cue alone") << QString() << none << QStringList{u"a.cue"_s} << QString() << QString();
-        QTest::newRow("a bin of another name") << QString() << none << QStringList{u"a.cue"_s, u"b.bin"_s} << QString() << QString();
-        QTest::newRow("a folder is no bin") << QString() << none << QStringList{u"a.cue"_s, u"a.bin/"_s} << QString() << QString();
-        QTest::newRow("upper-case extensions") << QString() << none << QStringList{u"a.CUE"_s, u"a.BIN"_s} << QString() << QString();
+        QTest::newRow("no image: a cue alone, a bin of another name, a folder, upper-case extensions")
+            << QString() << none << QStringList{u"a.cue"_s, u"b.bin"_s, u"c.cue"_s, u"c.bin/"_s, u"d.CUE"_s, u"d.bin"_s, u"e.cue"_s, u"e.BIN"_s}
+            << QString() << QString();
         QTest::newRow("dots in the name")
             << QString() << none << QStringList{u"my.disc.cue"_s, u"my.disc.bin"_s, u"my.cue"_s} << u"D:=my.disc.cue"_s
             << u"D=my.disc.cue"_s;
@@ -135,7 +133,7 @@ private slots:
         QFETCH(QString, expected);
         QFETCH(QString, rememberedAfter);
         if (!remembered.isEmpty()) {
-            QSettings file(lettersFile(), QSettings::IniFormat);
+            QSettings file(driveLettersFile(), QSettings::IniFormat);
             for (const QString& entry : remembered.split(u' ')) {
                 const QString identity = entry.section(u'=', 1);
                 file.setValue(u"Letters/"_s + entry.section(u'=', 0, 0),
@@ -164,7 +162,7 @@ private slots:
     void lettersEndAtZ()
     {
         for (int i = 0; i < 24; ++i)
-            addImage(QStringLiteral("disc%1").arg(i, 2, 10, QLatin1Char('0')));
+            addImage(u"disc%1"_s.arg(i, 2, 10, QLatin1Char('0')));
         CdDriveTable drives = table();
         QString error;
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"D: to Z: are all taken; .*disc23.cue gets none"_s));
@@ -179,39 +177,55 @@ private slots:
 
     void lettersThatCannotBeRememberedStillHold()
     {
-        QVERIFY(QDir().mkpath(lettersFile()));  // a folder where the file belongs
+        QVERIFY(QDir().mkpath(driveLettersFile()));  // a folder where the file belongs
         addImage(u"a"_s);
         CdDriveTable drives = table();
         QString error;
         QVERIFY(!drives.rescan(error));
-        QVERIFY2(error.startsWith(u"The drive letters could not be remembered: "_s) && error.contains(lettersFile()),
+        QVERIFY2(error.startsWith(u"The drive letters could not be remembered: "_s) && error.contains(driveLettersFile()),
                  qPrintable(error));
         QCOMPARE(describe(drives.drives()), u"D:=a.cue"_s);
-        QVERIFY(QDir(lettersFile()).removeRecursively());
+        QVERIFY(QDir(driveLettersFile()).removeRecursively());
     }
 
-    void findCdDrive_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("found");
-        QTest::newRow("lower case") << u"d:"_s << u"D:"_s;
-        QTest::newRow("backslash") << u"D:\\"_s << u"D:"_s;
-        QTest::newRow("slash") << u"e:/"_s << u"E:"_s;
-        QTest::newRow("not in the table") << u"F:"_s << QString();
-        QTest::newRow("letter alone") << u"D"_s << QString();
-        QTest::newRow("empty") << QString() << QString();
-        QTest::newRow("two separators") << u"D:\\\\"_s << QString();
-        QTest::newRow("longer name") << u"DD:"_s << QString();
-        QTest::newRow("path") << u"D:/music"_s << QString();
-    }
-
+    // A drive is named by its letter and a colon, in either case, a separator after it allowed.
     void findCdDrive()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, found);
         const std::vector<CdDrive> drives{{u"D:"_s, u"/dev/sr0"_s, false}, {u"E:"_s, u"/x/a.cue"_s, true}};
-        const CdDrive* drive = ::findCdDrive(drives, name);
-        QCOMPARE(drive ? drive->name : QString(), found);
+        const auto found = [&](const QString& name) {
+            const CdDrive* drive = ::findCdDrive(drives, name);
+            return drive ? drive->name : QString();
+        };
+        QCOMPARE(found(u"d:\\"_s) + found(u"e:/"_s), u"D:E:"_s);
+        for (const QString& name : {u"F:"_s, u"D"_s, u"D:\\\\"_s, u"D:/music"_s})
+            QCOMPARE(found(name), QString());
+    }
+
+    // The platform scans at start-up and on rescanDrives; in between, its answers do not change.
+    void thePlatformAnswersFromItsLastScan()
+    {
+        addImage(u"morning"_s);
+        LinuxPlatform platform(std::make_unique<StubMedia>());
+        const auto letterOf = [&](const QString& cue) {
+            for (char16_t letter = u'D'; letter <= u'Z'; ++letter) {
+                if (platform.cdDevicePath(QString(QChar(letter)) + u':') == discs().absoluteFilePath(cue))
+                    return QString(QChar(letter)) + u':';
+            }
+            return QString();
+        };
+        const QString morning = letterOf(u"morning.cue"_s);
+        QVERIFY(!morning.isEmpty());
+        QCOMPARE(platform.getDriveType(morning.toLower() + u'\\'), DRIVE_CDROM);
+        for (const QString& other : {u"C:"_s, QString(), u"/dev/sr0"_s})
+            QCOMPARE(platform.getDriveType(other), DRIVE_NO_ROOT_DIR);
+
+        QVERIFY(discs().remove(u"morning.bin"_s));
+        addImage(u"evening"_s);
+        QCOMPARE(platform.getDriveType(morning), DRIVE_CDROM);
+        QVERIFY(letterOf(u"evening.cue"_s).isEmpty());
+        platform.rescanDrives();
+        QCOMPARE(platform.getDriveType(morning), DRIVE_NO_ROOT_DIR);
+        QVERIFY(!letterOf(u"evening.cue"_s).isEmpty());
     }
 };
 

@@ -1,15 +1,15 @@
 // Modal display on the offscreen platform: message boxes built from style numbers, the file and colour
-// choosers, and the notification-area icon where there is no notification area. A timer acts inside each modal
-// loop the way a user would.
+// choosers, in whose modal loops a timer acts the way a user would; and the notification-area icon: where there is
+// no notification area, and its clicks as each kind of tray reports them.
 
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/NotifyIconHost.h"
 #include "platform/units.h"
 #include "tests/platform/linux/StubMedia.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
@@ -33,13 +33,14 @@ void whenShown(std::function<void(T*)> act)
     auto* poll = new QTimer;
     auto tries = std::make_shared<int>(0);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, tries, act] {
-        if (T* found = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->deleteLater();
-            poll->stop();
+        T* found = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!found && ++*tries <= 500)
+            return;
+        poll->deleteLater();
+        poll->stop();
+        if (found) {
             act(found);
-        } else if (++*tries > 500) {
-            poll->deleteLater();
-            poll->stop();
+        } else {
             qWarning("no modal %s appeared", T::staticMetaObject.className());
             if (QWidget* stuck = QApplication::activeModalWidget())
                 stuck->close();  // let the test go on (and fail) instead of hanging
@@ -49,13 +50,8 @@ void whenShown(std::function<void(T*)> act)
 }
 
 enum class Act { Click, Escape, Enter };
-
-// What a user types into the chooser's file name field.
-void typeFileName(QFileDialog* dialog, const QString& name)
-{
-    if (auto* edit = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s))
-        edit->setText(name);
-}
+using Reason = QSystemTrayIcon::ActivationReason;
+using Kind = NotifyIconHost::TrayKind;
 
 }  // namespace
 
@@ -73,163 +69,111 @@ private slots:
         QVERIFY(QFile(files_.filePath(u"tune.mid"_s)).open(QIODevice::WriteOnly));
     }
 
+    // The low four bits of the style choose the buttons, the next four the icon, bits 8 and 9 the default button.
     void messageBox_data()
     {
         QTest::addColumn<int>("style");
         QTest::addColumn<QMessageBox::Icon>("icon");
-        QTest::addColumn<QMessageBox::StandardButtons>("buttons");
         QTest::addColumn<Act>("act");
         QTest::addColumn<QMessageBox::StandardButton>("click");
         QTest::addColumn<int>("answer");
-
         using B = QMessageBox;
-        QTest::newRow("stop") << 16 << B::Critical << B::StandardButtons(B::Ok) << Act::Click << B::Ok << 1;
-        QTest::newRow("information") << 64 << B::Information << B::StandardButtons(B::Ok) << Act::Click << B::Ok << 1;
-        QTest::newRow("unknown icon bits") << 0x70 << B::NoIcon << B::StandardButtons(B::Ok) << Act::Click << B::Ok << 1;
-        QTest::newRow("OK box escaped") << 0 << B::NoIcon << B::StandardButtons(B::Ok) << Act::Escape << B::Ok << 1;
-        QTest::newRow("No") << 36 << B::Question << (B::Yes | B::No) << Act::Click << B::No << 7;
-        QTest::newRow("Yes/No escaped") << 4 << B::NoIcon << (B::Yes | B::No) << Act::Escape << B::Yes << 7;
-        QTest::newRow("Yes is the default") << 4 << B::NoIcon << (B::Yes | B::No) << Act::Enter << B::Yes << 6;
-        QTest::newRow("second button the default") << 4 + 256 << B::NoIcon << (B::Yes | B::No) << Act::Enter << B::No << 7;
-        QTest::newRow("Yes/No/Cancel escaped") << 3 << B::NoIcon << (B::Yes | B::No | B::Cancel) << Act::Escape << B::Yes << 2;
-        QTest::newRow("OK/Cancel") << 1 + 48 << B::Warning << (B::Ok | B::Cancel) << Act::Click << B::Cancel << 2;
-        QTest::newRow("Retry/Cancel") << 5 << B::NoIcon << (B::Retry | B::Cancel) << Act::Click << B::Retry << 4;
-        QTest::newRow("Abort/Retry/Ignore") << 2 << B::NoIcon << (B::Abort | B::Retry | B::Ignore) << Act::Click << B::Ignore << 5;
+        QTest::newRow("OK, no icon") << 0 << B::NoIcon << Act::Enter << B::Ok << 1;
+        QTest::newRow("stop") << 16 << B::Critical << Act::Click << B::Ok << 1;
+        QTest::newRow("question, No") << 36 << B::Question << Act::Click << B::No << 7;
+        QTest::newRow("Yes/No escaped") << 4 << B::NoIcon << Act::Escape << B::Yes << 7;
+        QTest::newRow("Yes is the default") << 4 << B::NoIcon << Act::Enter << B::Yes << 6;
+        QTest::newRow("second button the default") << 4 + 256 << B::NoIcon << Act::Enter << B::No << 7;
+        QTest::newRow("Yes/No/Cancel escaped") << 3 << B::NoIcon << Act::Escape << B::Yes << 2;
+        QTest::newRow("OK/Cancel, warning") << 1 + 48 << B::Warning << Act::Click << B::Cancel << 2;
+        QTest::newRow("Retry/Cancel, information") << 5 + 64 << B::Information << Act::Click << B::Retry << 4;
+        QTest::newRow("Abort/Retry/Ignore, unknown icon bits") << 2 + 0x70 << B::NoIcon << Act::Click << B::Ignore << 5;
     }
 
     void messageBox()
     {
         QFETCH(int, style);
         QFETCH(QMessageBox::Icon, icon);
-        QFETCH(QMessageBox::StandardButtons, buttons);
         QFETCH(Act, act);
         QFETCH(QMessageBox::StandardButton, click);
         QFETCH(int, answer);
-
-        QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
-        QMessageBox::StandardButtons shownButtons;
-        QString title;
-        QString text;
-        Qt::TextFormat format = Qt::AutoText;
+        QStringList shown;  // icon, title, text, whether the text is plain
         whenShown<QMessageBox>([&](QMessageBox* box) {
-            shownIcon = box->icon();
-            shownButtons = box->standardButtons();
-            title = box->windowTitle();
-            text = box->text();
-            format = box->textFormat();
+            shown << QString::number(box->icon()) << box->windowTitle() << box->text()
+                  << QString::number(box->textFormat() == Qt::PlainText);
             switch (act) {
             case Act::Click: box->button(click)->click(); break;
             case Act::Escape: QTest::keyClick(box, Qt::Key_Escape); break;
             case Act::Enter: QTest::keyClick(box, Qt::Key_Return); break;
             }
         });
-        QCOMPARE(platform_.messageBox(u"Alarm <b>text</b>"_s, style, u"Wake up"_s), answer);
-        QCOMPARE(shownIcon, icon);
-        QCOMPARE(shownButtons, buttons);
-        QCOMPARE(title, u"Wake up"_s);
-        QCOMPARE(text, u"Alarm <b>text</b>"_s);  // shown as it stands, never as markup
-        QCOMPARE(format, Qt::PlainText);
+        // A box without a title of its own has Dawnbell's; its text is shown as it stands, never as markup.
+        const QString title = style == 0 ? QString() : u"Wake up"_s;
+        QCOMPARE(platform_.messageBox(u"Alarm <b>text</b>"_s, style, title), answer);
+        QCOMPARE(shown, (QStringList{QString::number(icon), style == 0 ? u"Dawnbell"_s : title, u"Alarm <b>text</b>"_s,
+                                     u"1"_s}));
     }
 
-    // Timers go on while a box is open: the clock must keep ticking. A box without a title is Dawnbell's.
-    void timersRunWhileABoxIsOpen()
+    // The filters, given as pairs of description and patterns, show the description alone; the chooser opens in the
+    // folder asked for, returns the user's choice (with the default extension when saving), and without a folder of
+    // its own the next one opens where the user chose last.
+    void fileChooser_data()
     {
-        int ticks = 0;
-        QTimer tick;
-        connect(&tick, &QTimer::timeout, this, [&] { ++ticks; });
-        tick.start(5);
-        QString title;
-        whenShown<QMessageBox>([&](QMessageBox* box) {
-            title = box->windowTitle();
-            QTimer::singleShot(100, box, [box] { box->button(QMessageBox::Ok)->click(); });
-        });
-        QCOMPARE(platform_.messageBox(u"text"_s, 0, QString()), 1);
-        QVERIFY(ticks >= 3);
-        QCOMPARE(title, u"Dawnbell"_s);
-    }
-
-    void openFileFilters_data()
-    {
+        QTest::addColumn<bool>("save");
         QTest::addColumn<QStringList>("pairs");
         QTest::addColumn<int>("filterIndex");
-        QTest::addColumn<QStringList>("shown");  // what the user reads in the filter list
-        QTest::addColumn<QString>("selected");
-        QTest::addColumn<QStringList>("patterns");  // of the selected filter
-        QTest::newRow("second selected, two patterns")
-            << QStringList{u"Sounds (*.wav)"_s, u"*.wav"_s, u"MIDI Sequences (*.mid, *.rmi)"_s, u"*.mid;*.rmi"_s}
+        QTest::addColumn<QStringList>("shown");     // what the user reads in the filter list
+        QTest::addColumn<QStringList>("patterns");  // of the selected filter, which is the last one shown here
+        QTest::addColumn<QString>("typed");         // empty: cancelled
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("open, second filter, two patterns")
+            << false << QStringList{u"Sounds (*.wav)"_s, u"*.wav"_s, u"MIDI Sequences (*.mid, *.rmi)"_s, u"*.mid;*.rmi"_s}
             << 2 << QStringList{u"Sounds (*.wav)"_s, u"MIDI Sequences (*.mid, *.rmi)"_s}
-            << u"MIDI Sequences (*.mid, *.rmi)"_s << QStringList{u"*.mid"_s, u"*.rmi"_s};
-        QTest::newRow("index out of range")
-            << QStringList{u"Playlists"_s, u"*.dbp"_s} << 7 << QStringList{u"Playlists"_s} << u"Playlists"_s
-            << QStringList{u"*.dbp"_s};
-        QTest::newRow("pattern missing") << QStringList{u"All files"_s} << 1 << QStringList{u"All files"_s}
-                                         << u"All files"_s << QStringList{u"*"_s};
+            << QStringList{u"*.mid"_s, u"*.rmi"_s} << u"tune.mid"_s << u"tune.mid"_s;
+        QTest::newRow("index out of range, cancelled") << false << QStringList{u"Playlists"_s, u"*.dbp"_s} << 7
+                                                       << QStringList{u"Playlists"_s} << QStringList{u"*.dbp"_s}
+                                                       << QString() << QString();
+        QTest::newRow("save, pattern missing, extension added")
+            << true << QStringList{u"All files"_s} << 1 << QStringList{u"All files"_s} << QStringList{u"*"_s}
+            << u"morning"_s << u"morning.dbp"_s;
     }
 
-    void openFileFilters()
+    void fileChooser()
     {
+        QFETCH(bool, save);
         QFETCH(QStringList, pairs);
         QFETCH(int, filterIndex);
         QFETCH(QStringList, shown);
-        QFETCH(QString, selected);
         QFETCH(QStringList, patterns);
-
-        QStringList shownNames;
-        QString selectedName;
-        QStringList selectedPatterns;
-        QString title;
-        QString folder;
+        QFETCH(QString, typed);
+        QFETCH(QString, chosen);
+        QStringList seen;  // title, folder, modes, then the filter names, the selected one last
+        QStringList seenPatterns;
         whenShown<QFileDialog>([&](QFileDialog* dialog) {
-            title = dialog->windowTitle();
-            folder = dialog->directory().absolutePath();
+            seen << dialog->windowTitle() << dialog->directory().absolutePath()
+                 << QString::number(dialog->acceptMode()) + QString::number(dialog->fileMode());
             const auto* combo = dialog->findChild<QComboBox*>(u"fileTypeCombo"_s);
             for (int i = 0; combo && i < combo->count(); ++i)
-                shownNames.append(combo->itemText(i));
-            selectedName = combo ? combo->currentText() : QString();
-            // The patterns the dialog lists files by.
+                seen << combo->itemText(i);
+            seen << (combo ? combo->currentText() : QString());
             if (const auto* model = dialog->findChild<QFileSystemModel*>())
-                selectedPatterns = model->nameFilters();
-            dialog->reject();
-        });
-        QCOMPARE(platform_.getOpenFileName(nullptr, u"Choose an alarm sound..."_s, pairs, filterIndex, files_.path()),
-                 QString());
-        QCOMPARE(title, u"Choose an alarm sound..."_s);
-        QCOMPARE(folder, files_.path());
-        QCOMPARE(shownNames, shown);
-        QCOMPARE(selectedName, selected);
-        QCOMPARE(selectedPatterns, patterns);
-    }
-
-    void fileChooserReturnsTheChoice_data()
-    {
-        QTest::addColumn<bool>("save");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("open") << false << u"tune.mid"_s << u"tune.mid"_s;
-        QTest::newRow("save adds the extension") << true << u"morning"_s << u"morning.dbp"_s;
-    }
-
-    void fileChooserReturnsTheChoice()
-    {
-        QFETCH(bool, save);
-        QFETCH(QString, typed);
-        QFETCH(QString, expected);
-        QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
-        QFileDialog::FileMode fileMode = QFileDialog::Directory;
-        whenShown<QFileDialog>([&](QFileDialog* dialog) {
-            acceptMode = dialog->acceptMode();
-            fileMode = dialog->fileMode();
-            typeFileName(dialog, files_.filePath(typed));
+                seenPatterns = model->nameFilters();
+            if (typed.isEmpty())
+                return dialog->reject();
+            dialog->findChild<QLineEdit*>(u"fileNameEdit"_s)->setText(files_.filePath(typed));
             static_cast<QDialog*>(dialog)->accept();
         });
-        const QStringList filters{u"Sounds"_s, u"*.mid;*.dbp"_s};
-        const QString chosen = save ? platform_.getSaveFileName(nullptr, u"Save"_s, filters, 1, files_.path(), u"dbp"_s)
-                                    : platform_.getOpenFileName(nullptr, u"Open"_s, filters, 1, files_.path());
-        QCOMPARE(chosen, files_.filePath(expected));
-        QCOMPARE(acceptMode, save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        QCOMPARE(fileMode, save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        const QString title = u"Choose an alarm sound..."_s;
+        const QString result = save ? platform_.getSaveFileName(nullptr, title, pairs, filterIndex, files_.path(), u"dbp"_s)
+                                    : platform_.getOpenFileName(nullptr, title, pairs, filterIndex, files_.path());
+        QCOMPARE(result, chosen.isEmpty() ? QString() : files_.filePath(chosen));
+        const QString modes = save ? QString::number(QFileDialog::AcceptSave) + QString::number(QFileDialog::AnyFile)
+                                   : QString::number(QFileDialog::AcceptOpen) + QString::number(QFileDialog::ExistingFile);
+        QCOMPARE(seen, QStringList({title, files_.path(), modes}) + shown + QStringList{shown.last()});
+        QCOMPARE(seenPatterns, patterns);
+        if (chosen.isEmpty())
+            return;
 
-        // Without a folder of its own the next chooser opens where the user chose last.
         QString folder;
         whenShown<QFileDialog>([&](QFileDialog* dialog) {
             folder = dialog->directory().absolutePath();
@@ -251,6 +195,7 @@ private slots:
         QTest::newRow("cancelled") << 0x00E0E0E0u << QColor(224, 224, 224) << QColor(1, 2, 3) << false << 0x00E0E0E0u;
     }
 
+    // The user's custom colours are offered and kept, as 0x00BBGGRR, even when the chooser was cancelled.
     void chooseColor()
     {
         QFETCH(uint, start);
@@ -258,29 +203,22 @@ private slots:
         QFETCH(QColor, picked);
         QFETCH(bool, accepted);
         QFETCH(uint, result);
-
         std::array<uint32_t, 16> custom{};
         for (std::size_t i = 0; i < custom.size(); ++i)
             custom[i] = static_cast<uint32_t>(i * 0x010203);
-        QColor startedAt;
-        QList<QColor> customShown;
+        for (int i : {0, 15})
+            QColorDialog::setCustomColor(i, Qt::white);  // what an earlier chooser, or Qt's settings, left
+        QList<QColor> seen;  // the start colour, then custom colours 0 and 15
         whenShown<QColorDialog>([&](QColorDialog* dialog) {
-            startedAt = dialog->currentColor();
-            for (int i = 0; i < 16; ++i)
-                customShown.append(QColorDialog::customColor(i));
+            seen << dialog->currentColor() << QColorDialog::customColor(0) << QColorDialog::customColor(15);
             QColorDialog::setCustomColor(5, QColor(10, 20, 30));
             dialog->setCurrentColor(picked);
             accepted ? dialog->accept() : dialog->reject();
         });
         uint32_t color = start;
         QCOMPARE(platform_.chooseColor(nullptr, color, custom), accepted);
-        QCOMPARE(startedAt, shown);
         QCOMPARE(color, result);
-        for (int i = 0; i < 16; ++i) {
-            if (i != 5)
-                QCOMPARE(customShown.at(i), ColorFromBGR(static_cast<uint32_t>(i * 0x010203)));
-        }
-        // The user's new custom colour, as 0x00BBGGRR, kept even when the chooser was cancelled.
+        QCOMPARE(seen, (QList<QColor>{shown, QColor(0, 0, 0), ColorFromBGR(15 * 0x010203)}));
         QCOMPARE(custom[5], 0x001E140Au);
         QCOMPARE(custom[6], 6u * 0x010203u);
     }
@@ -298,6 +236,44 @@ private slots:
         for (int message : {NIM_ADD, NIM_MODIFY, NIM_DELETE, 7})
             QVERIFY(!platform_.shellNotifyIcon(message, data));
         QVERIFY(!platform_.notifyIcon().isVisible());
+    }
+
+    // The clicks become the mouse messages the main window acts on: the one that restores the window, and the
+    // context click that opens its popup; they reach the window once the tray's own handling is over.
+    void trayClicksBecomeMessages_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QList<Reason>>("clicks");
+        QTest::addColumn<QList<int>>("messages");
+        // An XEmbed tray reports a press as Trigger and the second click of a double click as DoubleClick; a
+        // StatusNotifier tray's Activate arrives as Trigger. The other clicks are the same for both kinds.
+        QTest::newRow("XEmbed: a single click does nothing") << Kind::XEmbed << QList{Reason::Trigger} << QList<int>{};
+        QTest::newRow("XEmbed: a double click restores")
+            << Kind::XEmbed << QList{Reason::Trigger, Reason::DoubleClick} << QList{WM_LBUTTONDBLCLK};
+        QTest::newRow("StatusNotifier: activate restores")
+            << Kind::StatusNotifier << QList{Reason::Trigger} << QList{WM_LBUTTONDBLCLK};
+        QTest::newRow("context") << Kind::XEmbed << QList{Reason::Context} << QList{WM_RBUTTONUP};
+        QTest::newRow("middle click") << Kind::StatusNotifier << QList{Reason::MiddleClick} << QList<int>{};
+    }
+
+    void trayClicksBecomeMessages()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(QList<Reason>, clicks);
+        QFETCH(QList<int>, messages);
+        NotifyIconHost host(kind);
+        QList<int> received;
+        host.setCallback([&](int message) { received.append(message); });
+        for (Reason reason : clicks)
+            emit host.icon().activated(reason);
+        QVERIFY(received.isEmpty());
+        QCoreApplication::processEvents();
+        QCOMPARE(received, messages);
+
+        host.setCallback({});
+        emit host.icon().activated(Reason::Context);
+        QCoreApplication::processEvents();  // no callback: nothing happens, nothing breaks
+        QCOMPARE(received, messages);
     }
 };
 
