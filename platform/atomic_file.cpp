@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <QStorageInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -47,10 +48,10 @@ bool stampAfter(QSaveFile& out, const QString& path)
     const QFileInfo old(path);
     if (!old.exists())
         return true;
-    const qint64 oldMs = old.lastModified().toMSecsSinceEpoch();
-    if (QDateTime::currentMSecsSinceEpoch() > oldMs)
-        return true;
-    return out.setFileTime(QDateTime::fromMSecsSinceEpoch(oldMs + 1), QFileDevice::FileModificationTime);
+    // The file system's clock runs coarser than the wall clock, so a file written now may still get the old
+    // file's millisecond: the time is always set, never left to the write.
+    const qint64 stamp = std::max(QDateTime::currentMSecsSinceEpoch(), old.lastModified().toMSecsSinceEpoch() + 1);
+    return out.setFileTime(QDateTime::fromMSecsSinceEpoch(stamp), QFileDevice::FileModificationTime);
 }
 
 }  // namespace
