@@ -10,8 +10,9 @@ packages=(
   libcdio-dev libcdio-paranoia-dev libsndfile1-dev libfluidsynth-dev libsdl2-dev libglib2.0-dev
   # run: the General MIDI sound font, SVG icons, the desktop's default applications
   libqt6svg6 fluid-soundfont-gm shared-mime-info
-  # tests and benchmarks: an X server for the figures of the program on a real display
-  xvfb xauth
+  # tests and benchmarks: an X server for the figures of the program on a real display, private D-Bus buses for
+  # the notification server and logind the tests stand in for
+  xvfb xauth dbus-daemon
   # the check of the installed program and its Debian package
   desktop-file-utils appstream dpkg-dev
 )
