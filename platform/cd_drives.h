@@ -66,5 +66,9 @@ private:
 const CdDrive* findCdDrive(const std::vector<CdDrive>& drives, const QString& name);
 
 // The drives present now, by a table of the standard places scanned once for this call: for a caller that has no
-// table of its own. It waits for the devices to answer.
+// table of its own (a test or a tool that looks for the letter of an image). It waits for the devices to answer.
 std::vector<CdDrive> listCdDrives();
+
+// The drives of a table kept elsewhere, as its last scan found them: how the media engine reaches the platform's
+// table without a look at the machine of its own.
+using CdDriveList = std::function<std::vector<CdDrive>()>;

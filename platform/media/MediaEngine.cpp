@@ -253,7 +253,7 @@ uint32_t MediaEngine::open(mci::WordReader& words, const QString& name, bool quo
     uint32_t error = mci::NoError;
     std::unique_ptr<MciDevice> device;
     if (type == DeviceType::CdAudio) {
-        const std::vector<CdDrive> drives = listCdDrives();
+        const std::vector<CdDrive> drives = cdDrives();
         const CdDrive* drive = named == DeviceType::CdAudio ? (drives.empty() ? nullptr : &drives.front())
                                                             : findCdDrive(drives, name);
         if (!drive)
@@ -422,6 +422,26 @@ void MediaEngine::retire(std::unique_ptr<MciDevice> device)
 void MediaEngine::reapRetired(std::chrono::milliseconds patience)
 {
     std::erase_if(retired_, [patience](const std::unique_ptr<MciDevice>& device) { return device->finished(patience); });
+}
+
+std::vector<CdDrive> MediaEngine::cdDrives()
+{
+    if (options_.cdDrives)
+        return options_.cdDrives();
+    if (!ownDrives_) {
+        ownDrives_ = std::make_unique<CdDriveTable>();
+        QString error;
+        if (!ownDrives_->rescan(error))
+            qWarning("Dawnbell: %s", qUtf8Printable(error));
+    }
+    return ownDrives_->drives();
+}
+
+std::unique_ptr<Multimedia> makeMediaEngine(CdDriveList drives)
+{
+    MediaEngineOptions options;
+    options.cdDrives = std::move(drives);
+    return std::make_unique<MediaEngine>(std::move(options));
 }
 
 int64_t MediaEngine::firstSoundNs(const QString& alias)
