@@ -14,7 +14,7 @@ namespace {
 // The reply buffer of the command-string interface holds 255 characters.
 constexpr qsizetype maxReply = 255;
 
-enum class DeviceType { None, CdAudio, WaveAudio, Sequencer };
+enum class DeviceType { None, CdAudio, WaveAudio, Sequencer, AlarmTone };
 
 DeviceType typeNamed(const QString& name)
 {
@@ -24,6 +24,8 @@ DeviceType typeNamed(const QString& name)
         return DeviceType::WaveAudio;
     if (name.compare(QLatin1String("sequencer"), Qt::CaseInsensitive) == 0)
         return DeviceType::Sequencer;
+    if (name.compare(QLatin1String("alarmtone"), Qt::CaseInsensitive) == 0)
+        return DeviceType::AlarmTone;
     return DeviceType::None;
 }
 
@@ -259,6 +261,8 @@ uint32_t MediaEngine::open(mci::WordReader& words, const QString& name, bool quo
         if (!drive)
             return mci::NoSuchDrive;
         device = openCdAudio(*drive, *this, error, options_.paranoiaForImages, options_.cdTestHooks);
+    } else if (type == DeviceType::AlarmTone) {
+        device = openAlarmTone(*this);
     } else {
         if (named != DeviceType::None)
             return mci::MissingDeviceName;  // "open waveaudio" names no file

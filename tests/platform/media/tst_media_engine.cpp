@@ -806,6 +806,34 @@ private slots:
         }
     }
 
+    // The built-in alarm tone needs no file: beeps of 0.1 s in fours, a cycle every 1.3 s, at the wave volume, until
+    // it is stopped.
+    void alarmToneBeepsUntilStopped()
+    {
+        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
+        auto engine = makeEngine(output);
+        engine->waveOutSetVolume(0, 0x80008000);
+        SEND_OK(*engine, u"open alarmtone alias tone"_qs);
+        QCOMPARE(send(*engine, u"status tone length"_qs).text, u"86400000"_qs);
+        SEND_OK(*engine, u"play tone"_qs);
+        QVERIFY(output->pullSeconds(2.5));
+        QCOMPARE(send(*engine, u"status tone mode"_qs).text, u"playing"_qs);
+        const Audio a = output->audio();
+        const std::vector<Span> beeps = toneSpans(a.left, media::alarmToneHz, rate, 0.05, 0.01);
+        QStringList starts;
+        for (const Span& b : beeps)
+            starts << QString::number(b.start, 'f', 3);
+        QVERIFY2(beeps.size() == 8, qPrintable(starts.join(u' ')));
+        for (size_t i = 0; i < beeps.size(); ++i) {
+            QVERIFY2(std::abs(beeps[i].start - double(i / 4) * 1.3 - double(i % 4) * 0.2) < 0.011,
+                     qPrintable(QString::number(beeps[i].start)));
+            QVERIFY(std::abs(toneLevel(a.left, a.at(beeps[i].start + 0.02), a.at(0.06), media::alarmToneHz) - 0.3) < 0.01);
+        }
+        SEND_OK(*engine, u"stop tone"_qs);
+        QCOMPARE(send(*engine, u"status tone mode"_qs).text, u"stopped"_qs);
+        SEND_OK(*engine, u"close tone"_qs);
+    }
+
     // The sequence plays its notes, and goes on until the release of the last one has died away.
     void sequencerPlaysTheNotes()
     {
