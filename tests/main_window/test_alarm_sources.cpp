@@ -302,6 +302,9 @@ private slots:
         QTest::newRow("sound file missing")
             << "1" << QStringList{u"open .* alias Sound=267"_s, u"play Sound=262"_s, u"status Sound mode=262"_s}
             << QStringList() << 250 << true << sound + "Error 267." + instead << false << "snooze";
+        QTest::newRow("not a sound file: the desktop's player may take it, the engine judges")
+            << "1" << QStringList{u"open .* alias Sound=269"_s, u"play Sound=262"_s, u"status Sound mode=262"_s}
+            << QStringList() << 250 << true << sound + "Error 269." + instead << false << "off";
         QTest::newRow("sound file open since start-up, its play fails")
             << "1" << QStringList{u"open .* alias Sound=263"_s, u"play Sound=275"_s} << QStringList() << 250 << true
             << sound + "Error 275." + instead << false << "exit";
