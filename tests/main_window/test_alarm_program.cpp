@@ -163,7 +163,7 @@ private slots:
         const QString recording = Home() + u"/"_s + QString::fromLatin1(QTest::currentDataTag()) + u".raw"_s;
         Dawnbell dawnbell(recording, stored, setup.isEmpty() ? Home() + u"/no-font.sf2"_s : QString());
 
-        int64_t failedAt = dawnbell.ring(3000);
+        int64_t failedAt = dawnbell.ring(2500);
         if (failAfter >= 0) {
             QTest::qWait(failAfter);
             QVERIFY(setup == u"rooster.wav"_s ? QFile::resize(pulled, 44 + 4 * 44100 / 2) : QFile::remove(pulled));
