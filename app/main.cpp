@@ -32,7 +32,7 @@ int main(int argc, char* argv[])
     if (claim == SingleInstance::Claim::Unguarded)
         qWarning("Dawnbell: %s; a second Dawnbell could start", qPrintable(instance.error()));
 
-    LinuxPlatform platform(std::make_unique<MediaEngine>());
+    LinuxPlatform platform(makeMediaEngine);
     Module1 module(platform);
     frmMain mainForm(module);  // loaded hidden; start-up shows it
 

@@ -93,7 +93,7 @@ int main(int argc, char* argv[])
         file.setValue(QStringLiteral("Settings/SleepDrive"), drives.value(0));
     }
 
-    LinuxPlatform platform(std::make_unique<MediaEngine>());
+    LinuxPlatform platform(makeMediaEngine);
     Module1 module(platform);
     frmMain window(module);
     module.Main();

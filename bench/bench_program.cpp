@@ -117,7 +117,7 @@ int StartupOnce(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    LinuxPlatform platform(std::make_unique<MediaEngine>());
+    LinuxPlatform platform(makeMediaEngine);
     Module1 module(platform);
     frmMain window(module);
     module.Main();

@@ -28,6 +28,8 @@ void Module1::SoundAlarm()
     if (AppSettings.GradualWakeup == 1)
         StartVolumeRamp();
 
+    // Watched from before they start: an error box of a source waits for the user, the watch does not.
+    WatchAlarmSources();
     if (PlaysCD())
         PlayAlarmCD();
     if (AppSettings.MidiAlarm == 1)
@@ -48,7 +50,7 @@ void Module1::SoundAlarm()
     } else if (s.AllowSnooze == 1 && s.AllowMultipleSnoozes == 1) {
         f.EnableSnooze();
     }
-    ShowAlarmNotification(NotificationUrgency::Normal);
+    ShowAlarmNotification(AlarmUrgency);
 
     f.ShowWindow();
     f.FocusAwayFromButtons();
@@ -57,6 +59,7 @@ void Module1::SoundAlarm()
 
 void Module1::SilenceAlarm()
 {
+    EndAlarmWatch();
     if (AppSettings.MidiAlarm == 1)
         StopMidi();
     StopAlarmSound();
@@ -117,6 +120,7 @@ void Module1::ExitProgram()
     if (ProgramEnded)
         return;
     MainWindow& f = *MainForm;
+    EndAlarmWatch();
     SendMci(QStringLiteral("stop Sound"));
     SendMci(QStringLiteral("close Sound"));
     if (f.SaveOnExit())
@@ -147,6 +151,7 @@ void Module1::ExitOnRequest()
     if (ProgramEnded)
         return;
     MainWindow& f = *MainForm;
+    EndAlarmWatch();
     StopMidi();
     SendMci(QStringLiteral("stop Sound"));
     SendMci(QStringLiteral("close Sound"));

@@ -16,9 +16,10 @@ void Module1::ShowAlarmNotification(NotificationUrgency urgency)
     if (MainForm->SnoozeEnabled())
         actions.push_back({NotificationSnooze, QStringLiteral("Snooze")});
     actions.push_back({NotificationTurnOff, QStringLiteral("Turn off")});
-    AlarmNotification = platform.showNotification(
-        QStringLiteral("Wake up!"), QStringLiteral("The alarm set for ") + AlarmAt + QStringLiteral(" is going off."),
-        actions, urgency, AlarmNotification);
+    QString text = QStringLiteral("The alarm set for ") + AlarmAt + QStringLiteral(" is going off.");
+    if (!AlarmTrouble.isEmpty())
+        text += u' ' + AlarmTrouble;
+    AlarmNotification = platform.showNotification(QStringLiteral("Wake up!"), text, actions, urgency, AlarmNotification);
 }
 
 void Module1::WithdrawAlarmNotification()

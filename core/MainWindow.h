@@ -18,6 +18,7 @@ public:
         Sleep,     // tmrSleep: the sleep countdown
         PlayList,  // tmrPlayList: the playlist stepping
         Sound,     // SoundTimer: the sound-file loop
+        AlarmCheck,  // tmrAlarmCheck: the watch of the ringing alarm's sources
     };
     // The three alarm-source menu items; at most one is checked, none when only the MIDI file sounds.
     struct Sources {
@@ -67,6 +68,8 @@ public:
     virtual void ShowWindow() = 0;
     // Shown, restored and in front with the keyboard, so that Enter and Space reach it.
     virtual void BringToFront() = 0;
+    // Asks the desktop for the user's attention: the taskbar entry flashes, or the desktop's own sign.
+    virtual void Alert() = 0;
     virtual void SetBusy(bool busy) = 0;  // the wait pointer
 
     // The ringing alarm: the message panel below the clock, the snooze button, where the focus goes.

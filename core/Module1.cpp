@@ -329,7 +329,9 @@ QString ReplyText(const QString& reply)
 QString Module1::SendMci(const QString& command)
 {
     QString reply;
-    platform.mciSendString(command, reply);
+    LastMciError = platform.mciSendString(command, reply);
+    if (LastMciError != 0 && commandsFor_)
+        NoteCommandFailure(MciErrorText(LastMciError));
     return ReplyText(reply);
 }
 
@@ -337,10 +339,13 @@ QString Module1::SendMciChecked(const QString& command)
 {
     QString reply;
     const uint32_t error = platform.mciSendString(command, reply);
+    LastMciError = error;
     if (error == 0)
         return ReplyText(reply);
     QString text;
     platform.mciGetErrorString(error, text);
+    if (commandsFor_)
+        NoteCommandFailure(MciErrorText(error));
     platform.messageBox(
         QStringLiteral("Dawnbell has encountered an error with the MCI multimedia device.  Error: ") + text, 0,
         AppTitle);
@@ -388,6 +393,7 @@ void Module1::PlayPlaylistTrack(int16_t track, double trackCount)
 
 void Module1::PlayAlarmCD()
 {
+    const SourceCommands commands(*this, AlarmSource::CD);
     const double trackCount = OpenCdForPlaying(AppSettings.CDDrive);
     if (UsePlaylist == 1 && PlaylistCount > 0 && !PlaylistTracks.empty()) {
         PlayPlaylistTrack(PlaylistTracks[0], trackCount);
@@ -396,6 +402,8 @@ void Module1::PlayAlarmCD()
     } else {
         PlayCdFromTrack(trackCount, AppSettings.CDStartTrack);
     }
+    if (LastMciError == 0)
+        NoteSourceStarted(AlarmSource::CD);
     CDOpen = -1;
 }
 
@@ -413,10 +421,20 @@ void Module1::PlayAlarmSound()
     // ramp reaches it. The alias may be open already from start-up; the play then finds it open. A play that
     // fails finds no open alias: the engine refused the file (or has no sound output at all).
     OpenAlarmSound();
+    const uint32_t opened = LastMciError;
     QString reply;
-    if (platform.mciSendString(QStringLiteral("play Sound"), reply) == 0) {
+    const uint32_t played = platform.mciSendString(QStringLiteral("play Sound"), reply);
+    if (played == 0) {
+        NoteSourceStarted(AlarmSource::Sound);
         MainForm->StartTimer(MainWindow::Timer::Sound);
         return;
+    }
+    // The engine is the judge of what sounds: a file it refused counts as failed though the desktop's player may
+    // take it, as Dawnbell cannot hear that player. Why: the open's error, unless the alias was open already
+    // (from start-up) and the play itself failed.
+    if (WatchingAlarm) {
+        const bool aliasOpen = opened != 0 && platform.mciSendString(QStringLiteral("status Sound mode"), reply) == 0;
+        NoteSourceFailure(AlarmSource::Sound, MciErrorText(opened != 0 && !aliasOpen ? opened : played));
     }
     // What the engine cannot play goes to the program the desktop associates with it.
     const int32_t result = ShellOpen(AppSettings.AlarmSound);
@@ -444,8 +462,13 @@ void Module1::StopAlarmSound()
 void Module1::PlayAlarmMidi()
 {
     QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    SendMciChecked(QStringLiteral("open ") + QuoteMciName(AppSettings.MidiSound) + QStringLiteral(" alias midi "));
-    SendMciChecked(QStringLiteral("play midi"));
+    {
+        const SourceCommands commands(*this, AlarmSource::Midi);
+        SendMciChecked(QStringLiteral("open ") + QuoteMciName(AppSettings.MidiSound) + QStringLiteral(" alias midi "));
+        SendMciChecked(QStringLiteral("play midi"));
+        if (LastMciError == 0)
+            NoteSourceStarted(AlarmSource::Midi);
+    }
     QGuiApplication::restoreOverrideCursor();
 }
 

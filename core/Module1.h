@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // Every user preference, with the default a first run starts from. Settings that live in main-window
@@ -50,6 +51,10 @@ struct Settings {
 };
 
 inline constexpr int VolumeDeviceCount = 11;  // device numbers 0 to 10 of each kind
+
+// The sources an alarm sounds, in the order it starts them, and their aliases.
+enum class AlarmSource { CD, Midi, Sound };
+inline constexpr int AlarmSourceCount = 3;
 
 // The keys of the ringing alarm's notification buttons.
 inline const QString NotificationSnooze = QStringLiteral("snooze");
@@ -108,6 +113,39 @@ public:
 
     bool ProgramEnded = false;  // set by ExitProgram once the program has been ended
 
+    // Never silent: from the moment the alarm goes off until it is silenced, the sources it chose are watched.
+    // When none of them plays and one has failed (it could not start, or the engine gave up on it while it
+    // played), or none has started two seconds after the alarm, Dawnbell sounds its own alarm tone (the engine's
+    // "alarmtone" device, alias "tone") through the same volumes, and says what failed.
+    struct SourceWatch {
+        bool chosen = false;   // the alarm type chose it
+        bool started = false;  // it was seen playing
+        QString failure;       // why it cannot sound, in the engine's words; empty while nothing went wrong
+    };
+    std::array<SourceWatch, AlarmSourceCount> AlarmWatch;
+    bool WatchingAlarm = false;
+    bool AlarmToneOpen = false;     // the alias "tone" is open
+    bool AlarmTonePlaying = false;
+    bool NoAudioSaid = false;       // no audio output: the user has been told
+    QDateTime AlarmWentOffAt;
+    QString AlarmTrouble;           // what the ringing alarm's notice and notification say went wrong
+    NotificationUrgency AlarmUrgency = NotificationUrgency::Normal;
+    uint32_t LastMciError = 0;      // the result of the last SendMci or SendMciChecked
+
+    // While one lives, a command of SendMci or SendMciChecked that fails is a failure of `source` for the watch:
+    // told before the error box, which waits for the user.
+    class SourceCommands {
+    public:
+        SourceCommands(Module1& m, AlarmSource source) : m_(m), previous_(m.commandsFor_) { m.commandsFor_ = source; }
+        ~SourceCommands() { m_.commandsFor_ = previous_; }
+        SourceCommands(const SourceCommands&) = delete;
+        SourceCommands& operator=(const SourceCommands&) = delete;
+
+    private:
+        Module1& m_;
+        std::optional<AlarmSource> previous_;
+    };
+
     // The desktop beyond the window: the ringing alarm's notification, and the machine's sleep.
     int AlarmNotification = 0;   // the notification of the ringing alarm; 0 when none is shown
     int MissedNotification = 0;  // the last "Missed alarm" notification
@@ -160,6 +198,14 @@ public:
     // Sounding and silencing the alarm, and the orderly exit.
     void SoundAlarm();
     void SilenceAlarm();
+    // The watch of the ringing alarm's sources: started by SoundAlarm before the sources start; its timer checks
+    // every 250 ms; silencing ends it, with the tone.
+    void WatchAlarmSources();
+    void CheckAlarmSources();
+    void EndAlarmWatch();
+    void NoteSourceStarted(AlarmSource source);
+    void NoteSourceFailure(AlarmSource source, const QString& reason);
+    static QString AliasOf(AlarmSource source);
     // The gradual wake-up: saves the device volumes, sets them to silence and starts the main window's ramp;
     // and puts the saved volumes back. The ringing alarm and the test alarm share them.
     void StartVolumeRamp();
@@ -219,4 +265,11 @@ private:
     void LoadAlarmType(const QString& stored);
     QString AlarmTypeText() const;
     void SetAllVolumes(uint32_t volume);
+    // The engine's words for an error code.
+    QString MciErrorText(uint32_t error);
+    void NoteCommandFailure(const QString& text);
+    void StartAlarmTone();
+    QString TroubleText() const;
+    std::optional<AlarmSource> commandsFor_;  // whose commands are being sent
+    int toneTries_ = 0;
 };

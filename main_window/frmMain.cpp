@@ -352,12 +352,14 @@ void frmMain::BuildTimers()
     tmrPlayList = timer("tmrPlayList", 2000, &frmMain::tmrPlayList_Timer);
     SoundTimer = timer("SoundTimer", 1400, &frmMain::SoundTimer_Timer);
     tmrFlashAlarm = timer("tmrFlashAlarm", 750, &frmMain::tmrFlashAlarm_Timer);
+    tmrAlarmCheck = timer("tmrAlarmCheck", 250, &frmMain::tmrAlarmCheck_Timer);
+    tmrAlarmCheck->setTimerType(Qt::PreciseTimer);  // its two seconds are the user's
     Timer1->start();
 }
 
 void frmMain::StopAllTimers()
 {
-    for (QTimer* t : {Timer1, tmrVolume, tmrSleep, tmrPlayList, SoundTimer, tmrFlashAlarm})
+    for (QTimer* t : {Timer1, tmrVolume, tmrSleep, tmrPlayList, SoundTimer, tmrFlashAlarm, tmrAlarmCheck})
         t->stop();
 }
 
@@ -411,6 +413,12 @@ void frmMain::BringToFront()
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     raise();
     activateWindow();
+}
+
+void frmMain::Alert()
+{
+    // The window stays up until the user acts: no time limit.
+    QApplication::alert(this, 0);
 }
 
 void frmMain::SetBusy(bool busy)
@@ -492,6 +500,7 @@ QTimer* frmMain::TimerOf(Timer timer) const
     case Timer::Sleep: return tmrSleep;
     case Timer::PlayList: return tmrPlayList;
     case Timer::Sound: return SoundTimer;
+    case Timer::AlarmCheck: return tmrAlarmCheck;
     }
     return nullptr;
 }
@@ -899,10 +908,13 @@ bool frmMain::AlarmTimePassedSince(const QDateTime& previous, const QDateTime& n
 
 void frmMain::cmdOnOff_Click()
 {
-    m.ClearNotice();
-    Label3->setText(QStringLiteral("Alarm set for:"));
     const QString state = lblOnOff->text();
+    // What went wrong with a ringing alarm stays said after it is turned off.
+    if (state != StateSounding)
+        m.ClearNotice();
+    Label3->setText(QStringLiteral("Alarm set for:"));
     if (state == StateSounding) {
+        m.EndAlarmWatch();  // the tone stops, whether the sources play on or not
         SetSourceMenusEnabled(true);
         m.AlarmAt = SavedAlarmTime;
         lblAlarm->setText(SavedAlarmTime);
@@ -1049,6 +1061,7 @@ void frmMain::tmrPlayList_Timer()
         if (m.PlaylistIndex == m.PlaylistCount ||
             m.PlaylistIndex >= static_cast<int>(m.PlaylistTracks.size()))
             return;
+        const Module1::SourceCommands commands(m, AlarmSource::CD);  // a disc taken out is a failure
         const double trackCount = NumericValue(m.SendMciChecked(QStringLiteral("status cd number of tracks")));
         m.PlayPlaylistTrack(m.PlaylistTracks[static_cast<size_t>(m.PlaylistIndex)], trackCount);
     } else {
@@ -1062,6 +1075,7 @@ void frmMain::SoundTimer_Timer()
         return;
     if (m.AppSettings.LoopSound == -1) {
         m.SendMci(QStringLiteral("Close Sound"));
+        const Module1::SourceCommands commands(m, AlarmSource::Sound);  // a file gone since is a failure
         m.OpenAlarmSound();
         m.SendMci(QStringLiteral("play Sound"));
     } else {
@@ -1069,6 +1083,8 @@ void frmMain::SoundTimer_Timer()
         SoundTimer->stop();
     }
 }
+
+void frmMain::tmrAlarmCheck_Timer() { m.CheckAlarmSources(); }
 
 void frmMain::tmrFlashAlarm_Timer()
 {

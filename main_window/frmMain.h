@@ -88,6 +88,7 @@ public:
     QTimer* tmrPlayList = nullptr;    // 2 s playlist stepping
     QTimer* SoundTimer = nullptr;     // 1.4 s sound-file loop
     QTimer* tmrFlashAlarm = nullptr;  // 750 ms alarm picture flashing
+    QTimer* tmrAlarmCheck = nullptr;  // 250 ms watch of the ringing alarm's sources
 
     // Menus.
     QMenu* mnuSettings = nullptr;
@@ -149,6 +150,7 @@ public:
     void tmrPlayList_Timer();
     void SoundTimer_Timer();
     void tmrFlashAlarm_Timer();
+    void tmrAlarmCheck_Timer();
     void NotifyIcon_MouseMessage(int message);
     // A button of the desktop's notification pressed: it does what the window's button does, while the alarm
     // the notification was shown for still rings.
@@ -216,6 +218,7 @@ public:
     void Minimize() override;
     void ShowWindow() override;
     void BringToFront() override;
+    void Alert() override;
     void SetBusy(bool busy) override;
     void ShowMessagePanel() override;
     void EnableSnooze() override;

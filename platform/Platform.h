@@ -52,7 +52,8 @@ public:
     virtual void beep() = 0;
 };
 
-// Drive letters. CD-ROM drives and disc images are "D:", "E:", ..., each keeping its letter (see cd_drives.h).
+// Drive letters. CD-ROM drives, disc images and album folders are "D:", "E:", ..., each keeping its letter (see
+// cd_drives.h).
 inline constexpr int DRIVE_NO_ROOT_DIR = 1;
 inline constexpr int DRIVE_CDROM = 5;
 class Drives {
@@ -61,8 +62,8 @@ public:
     // The type of the drive named by a root such as "D:": DRIVE_CDROM for a CD-ROM drive, DRIVE_NO_ROOT_DIR for
     // every name that is not one.
     virtual int getDriveType(const QString& root) = 0;
-    // What stands behind a CD drive name: the device ("/dev/sr0") or the disc image's .cue file; empty when
-    // the name is no CD drive.
+    // What stands behind a CD drive name: the device ("/dev/sr0"), the disc image's .cue file or the album folder;
+    // empty when the name is no CD drive.
     virtual QString cdDevicePath(const QString& root) = 0;
     // Looks at the CD-ROM drives and disc images anew (they come and go). Both questions above answer from the
     // last scan, without touching a drive; the platform scans once at start-up and then only when asked here.

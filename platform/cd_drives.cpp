@@ -53,25 +53,32 @@ QStringList readDeviceNodes()
     return nodes;
 }
 
-// The disc images of the discs folder: every "<name>.cue" with a "<name>.bin" beside it. Names are compared
-// without regard to case first, so "alpha" comes before "Beta"; names that differ only in case keep a fixed
-// order by their exact text.
-QStringList discImages(const QString& discs)
+// What the discs folder holds: every "<name>.cue" with a "<name>.bin" beside it, and every folder (or link to one)
+// that is not hidden. Names are compared without regard to case first, so "alpha" comes before "Beta"; names that
+// differ only in case keep a fixed order by their exact text.
+struct DiscEntry {
+    QString path;
+    bool isFolder;
+};
+
+std::vector<DiscEntry> discEntries(const QString& discs)
 {
     const QDir folder(discs);
+    std::vector<DiscEntry> entries;
     const QStringList cueNames = folder.entryList({QStringLiteral("*.cue")},
                                                   QDir::Files | QDir::Readable | QDir::CaseSensitive);
-    QStringList images;
     for (const QString& cueName : cueNames) {
         const QString binName = cueName.chopped(4) + QStringLiteral(".bin");
         if (QFileInfo(folder.filePath(binName)).isFile())
-            images.append(folder.absoluteFilePath(cueName));
+            entries.push_back({folder.absoluteFilePath(cueName), false});
     }
-    std::sort(images.begin(), images.end(), [](const QString& a, const QString& b) {
-        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+    for (const QString& album : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable))
+        entries.push_back({folder.absoluteFilePath(album), true});
+    std::sort(entries.begin(), entries.end(), [](const DiscEntry& a, const DiscEntry& b) {
+        const int folded = QString::compare(a.path, b.path, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : QString::compare(a.path, b.path, Qt::CaseSensitive) < 0;
     });
-    return images;
+    return entries;
 }
 
 // The stable name of each device in /dev/disk/by-id (by the device it leads to): it stays when the kernel numbers
@@ -146,10 +153,10 @@ QChar CdDriveTable::freeLetter() const
         if (letters_.count(QChar(letter)) == 0)
             return QChar(letter);
     }
-    // All are taken: the letter of a disc image whose file is gone is given again. A device is never forgotten, as
-    // it may only be unplugged.
+    // All are taken: the letter of a disc image or album folder that is gone is given again. A device (named under
+    // /dev) is never forgotten, as it may only be unplugged.
     for (const auto& [letter, identity] : letters_) {
-        if (identity.endsWith(QStringLiteral(".cue")) && identity.startsWith(QLatin1Char('/')) &&
+        if (identity.startsWith(QLatin1Char('/')) && !identity.startsWith(QStringLiteral("/dev/")) &&
             !QFileInfo::exists(identity))
             return letter;
     }
@@ -163,12 +170,13 @@ bool CdDriveTable::rescan(QString& error)
         QString identity;
         QString source;
         bool isImage;
+        bool isFolder;
     };
     std::vector<Present> present;
     for (const CdDevice& device : devices_())
-        present.push_back({device.identity, device.node, false});
-    for (const QString& image : discImages(discs_))
-        present.push_back({image, image, true});
+        present.push_back({device.identity, device.node, false, false});
+    for (const DiscEntry& entry : discEntries(discs_))
+        present.push_back({entry.path, entry.path, !entry.isFolder, entry.isFolder});
 
     readLetters();
     std::map<QString, QChar> letterOf;  // identity -> letter
@@ -191,7 +199,7 @@ bool CdDriveTable::rescan(QString& error)
             known = letterOf.insert_or_assign(drive.identity, letter).first;
             given = true;
         }
-        drives_.push_back({letterName(known->second), drive.source, drive.isImage});
+        drives_.push_back({letterName(known->second), drive.source, drive.isImage, drive.isFolder});
     }
     std::sort(drives_.begin(), drives_.end(), [](const CdDrive& a, const CdDrive& b) { return a.name < b.name; });
 

@@ -1,6 +1,7 @@
 #pragma once
-// The drive letters of CD drives. Each CD-ROM device and each disc image of the discs folder (a "*.cue" with the
-// "*.bin" of the same base name, a drive that always holds its disc) is a drive. A letter, once given, keeps
+// The drive letters of CD drives. Each CD-ROM device, each disc image of the discs folder (a "*.cue" with the
+// "*.bin" of the same base name, a drive that always holds its disc) and each album folder there (a folder, or a
+// link to one, whose sound files in name order are the tracks) is a drive. A letter, once given, keeps
 // naming the same device (by its stable identity, the /dev/disk/by-id name) or the same image file across runs:
 // the letters given are remembered in a small file of their own beside the settings. A new drive takes the next
 // free letter from "D:". A remembered drive that is not there has no drive now; its letter is not given to
@@ -15,8 +16,9 @@
 
 struct CdDrive {
     QString name;    // "D:"
-    QString source;  // device path ("/dev/sr0") or the full path of the .cue file
-    bool isImage = false;
+    QString source;  // device path ("/dev/sr0"), the full path of the .cue file, or of the album folder
+    bool isImage = false;   // a disc image
+    bool isFolder = false;  // an album folder
 };
 
 // A CD-ROM device as the system lists it.
@@ -58,7 +60,7 @@ private:
     QString lettersFile_;
     QString discs_;
     DeviceLister devices_;
-    std::map<QChar, QString> letters_;  // letter -> identity of the device, or full path of the image's .cue
+    std::map<QChar, QString> letters_;  // letter -> identity of the device, full path of the image's .cue or folder
     std::vector<CdDrive> drives_;
 };
 
@@ -66,5 +68,9 @@ private:
 const CdDrive* findCdDrive(const std::vector<CdDrive>& drives, const QString& name);
 
 // The drives present now, by a table of the standard places scanned once for this call: for a caller that has no
-// table of its own. It waits for the devices to answer.
+// table of its own (a test or a tool that looks for the letter of an image). It waits for the devices to answer.
 std::vector<CdDrive> listCdDrives();
+
+// The drives of a table kept elsewhere, as its last scan found them: how the media engine reaches the platform's
+// table without a look at the machine of its own.
+using CdDriveList = std::function<std::vector<CdDrive>()>;

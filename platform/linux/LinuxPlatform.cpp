@@ -28,16 +28,25 @@ constexpr std::chrono::seconds driveScanWait{2};
 
 }  // namespace
 
-LinuxPlatform::LinuxPlatform(std::unique_ptr<Multimedia> media)
-    : media_(std::move(media))
+LinuxPlatform::LinuxPlatform(const MediaFactory& makeMedia)
 {
-    Q_ASSERT_X(media_ != nullptr, "LinuxPlatform", "built without a media engine");
     settings_ = std::make_unique<LinuxSettings>(LinuxSettings::standardFile());
     startDriveScan();
     startDesktopLookup();
+    media_ = makeMedia([this] { return knownDrives(); });
+    Q_ASSERT_X(media_ != nullptr, "LinuxPlatform", "built without a media engine");
 }
 
-LinuxPlatform::~LinuxPlatform() = default;
+LinuxPlatform::LinuxPlatform(std::unique_ptr<Multimedia> media)
+    : LinuxPlatform([&media](const CdDriveList&) { return std::move(media); })
+{
+}
+
+LinuxPlatform::~LinuxPlatform()
+{
+    // The engine asks the drive table: it goes first.
+    media_.reset();
+}
 
 // ---- Multimedia: the media engine answers -------------------------------------------------------------------
 

@@ -24,7 +24,13 @@ class QSystemTrayIcon;
 
 class LinuxPlatform final : public Platform {
 public:
-    // `media` carries out the MCI commands and the volumes; it must not be null.
+    // The media engine as a function of the drive table: given the way to the platform's drives, it returns what
+    // carries out the MCI commands and the volumes (makeMediaEngine of MediaEngine.h), never null. The engine goes
+    // before the table it reads.
+    using MediaFactory = std::function<std::unique_ptr<Multimedia>(CdDriveList drives)>;
+    explicit LinuxPlatform(const MediaFactory& makeMedia);
+    // `media` carries out the MCI commands and the volumes without the drive table (a stand-in of the tests); it
+    // must not be null.
     explicit LinuxPlatform(std::unique_ptr<Multimedia> media);
     ~LinuxPlatform() override;
     LinuxPlatform(const LinuxPlatform&) = delete;

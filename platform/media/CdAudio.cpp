@@ -1,12 +1,11 @@
-// The "cdaudio" device: an audio CD in a drive, or a disc image of the discs folder. Everything that touches the
-// disc happens on the device's worker: opening it, reading its table of contents, asking whether it changed,
-// and extracting the audio digitally, through libcdio-paranoia from a drive (it corrects jitter and retries
-// scratched sectors), straight from the .bin of an image. Commands work from the table of contents the worker
-// last published. Data tracks are counted but never played.
+// The "cdaudio" device: an audio CD in a drive, a disc image of the discs folder, or an album folder there (read
+// by AlbumFolder.cpp). Everything that touches the disc happens on the device's worker: opening it, reading its
+// table of contents, asking whether it changed, and extracting the audio digitally, through libcdio-paranoia from
+// a drive (it corrects jitter and retries scratched sectors), straight from the .bin of an image. Commands work
+// from the table of contents the worker last published. Data tracks are counted but never played.
 
 #include "platform/cd_drives.h"
-#include "platform/media/MciDevice.h"
-#include "platform/media/MciErrors.h"
+#include "platform/media/Disc.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -27,11 +26,6 @@ namespace media {
 
 namespace {
 
-constexpr int framesPerSector = 588;  // 2352 bytes of 16-bit stereo
-constexpr int sectorsPerSecond = 75;
-// How many sectors one worker step reads, and how often an image is checked for still being there.
-constexpr int sectorsPerRead = 8;
-constexpr int sectorsPerCheck = 75;
 // A sector a drive cannot read at once is asked for again, up to this many times, before it counts as
 // unreadable (paranoia's own retries for a drive; the engine's for an image). A stop request is heard between
 // two attempts.
@@ -43,57 +37,6 @@ struct DriveCloser {
 };
 using DriveHandle = std::unique_ptr<cdrom_drive_t, DriveCloser>;
 using ParanoiaHandle = std::unique_ptr<cdrom_paranoia_t, decltype(&cdio_paranoia_free)>;
-
-struct Track {
-    int number;
-    int64_t lba;    // first sector, absolute
-    int64_t end;    // one past the last sector
-    bool audio;
-};
-
-// A disc as its table of contents describes it; empty while no disc can be read.
-struct Disc {
-    std::vector<Track> tracks;
-    int64_t leadout = 0;
-    uint64_t generation = 0;  // which reading of the table of contents this is
-
-    const Track* track(long long number) const
-    {
-        for (const Track& t : tracks) {
-            if (t.number == number)
-                return &t;
-        }
-        return nullptr;
-    }
-    const Track* trackAt(int64_t lba) const
-    {
-        const Track* found = tracks.empty() ? nullptr : &tracks.front();
-        for (const Track& t : tracks) {
-            if (t.lba <= lba)
-                found = &t;
-        }
-        return found;
-    }
-    int64_t startFrame() const { return tracks.empty() ? 0 : tracks.front().lba * framesPerSector; }
-    int64_t endFrame() const { return leadout * framesPerSector; }
-
-    // The audio parts of [from, to) in frames, track by track.
-    std::vector<std::pair<int64_t, int64_t>> audioSegments(int64_t from, int64_t to) const
-    {
-        std::vector<std::pair<int64_t, int64_t>> segments;
-        for (const Track& t : tracks) {
-            const int64_t first = std::max(from, t.lba * framesPerSector);
-            const int64_t last = std::min(to, t.end * framesPerSector);
-            if (!t.audio || first >= last)
-                continue;
-            if (!segments.empty() && segments.back().second == first)
-                segments.back().second = last;
-            else
-                segments.emplace_back(first, last);
-        }
-        return segments;
-    }
-};
 
 // libcdio's cue-sheet reader keeps state of its own between calls (strtok): the workers of two drives open
 // their discs one at a time.
@@ -108,12 +51,11 @@ class CdSource;
 // which has no other way to find it.
 thread_local CdSource* readingSource = nullptr;
 
-class CdSource final : public MediaSource {
+class CdSource final : public DiscSource {
 public:
     CdSource(const CdDrive& drive, bool paranoiaForImages, CdTestHooks hooks)
         : source_(drive.source), isImage_(drive.isImage), useParanoia_(!drive.isImage || paranoiaForImages),
-          hooks_(std::move(hooks)), cdio_(nullptr, &cdio_destroy), paranoia_(nullptr, &cdio_paranoia_free),
-          workerDisc_(std::make_shared<Disc>()), published_(workerDisc_), disc_(workerDisc_)
+          hooks_(std::move(hooks)), cdio_(nullptr, &cdio_destroy), paranoia_(nullptr, &cdio_paranoia_free)
     {
         if (isImage_)
             bin_ = source_.chopped(4) + QStringLiteral(".bin");
@@ -127,27 +69,6 @@ public:
     }
 
     // ---- Command thread ----
-    const Disc& disc() const { return *disc_; }
-    int64_t startFrame() const override { return disc_->startFrame(); }
-    int64_t endFrame() const override { return disc_->endFrame(); }
-    bool hasSound(int64_t from, int64_t to) const override { return !disc_->audioSegments(from, to).empty(); }
-    int64_t positionAfter(int64_t from, int64_t to, int64_t mixed) const override
-    {
-        for (const auto& [first, last] : disc_->audioSegments(from, to)) {
-            if (mixed < last - first)
-                return first + mixed;
-            mixed -= last - first;
-        }
-        return to;
-    }
-    void adopt() override
-    {
-        const std::lock_guard guard(publishMutex_);
-        disc_ = published_;
-    }
-    bool mediaCanChange() const override { return true; }
-    uint32_t failureError() const override { return mci::NotReady; }
-    uint64_t generation() const override { return disc_->generation; }
     size_t bufferFrames() const override { return size_t(useParanoia_ ? outputRate * 2 : outputRate / 2); }
     int chunkFrames() const override { return sectorsPerRead * framesPerSector; }
 
@@ -164,12 +85,12 @@ public:
             // another disc.
             const ImageStamp stamp = imageStamp();
             if (stamp == stamp_)
-                return !workerDisc_->tracks.empty();
+                return !workerDisc().tracks.empty();
             stamp_ = stamp;
             lost_ = false;
             return loadToc(true);
         }
-        if (!cdio_ || workerDisc_->tracks.empty() || lost_) {
+        if (!cdio_ || workerDisc().tracks.empty() || lost_) {
             lost_ = false;
             return loadToc(false);
         }
@@ -180,12 +101,11 @@ public:
 
     uint32_t prepare(int64_t from, int64_t to) override
     {
-        segments_ = workerDisc_->audioSegments(from, to);
-        segment_ = 0;
+        startRange(from, to);
         sinceCheck_ = 0;
-        if (segments_.empty())
+        bool jumped = false;
+        if (!nextToRead(jumped))
             return mci::NoError;
-        next_ = segments_.front().first;
         failuresInARow_ = 0;
         givingUp_ = false;
         if (useParanoia_) {
@@ -210,20 +130,15 @@ public:
     int read(float* out, int frames, const std::atomic<bool>& stop) override
     {
         // Skip what is left of a finished segment (a data track lies between).
-        while (segment_ < segments_.size() && next_ >= segments_[segment_].second) {
-            if (++segment_ < segments_.size()) {
-                next_ = segments_[segment_].first;
-                if (useParanoia_)
-                    cdio_paranoia_seek(paranoia_.get(),
-                                       int32_t(cdio_lba_to_lsn(lba_t(next_ / framesPerSector))), SEEK_SET);
-            }
-        }
-        if (segment_ >= segments_.size())
+        bool jumped = false;
+        if (!nextToRead(jumped))
             return 0;
+        if (jumped && useParanoia_)
+            cdio_paranoia_seek(paranoia_.get(), int32_t(cdio_lba_to_lsn(lba_t(next_ / framesPerSector))), SEEK_SET);
 
         // Whole sectors from the sector holding next_, then the frames wanted of them.
         const int64_t sector = next_ / framesPerSector;
-        const int64_t lastFrame = std::min<int64_t>(segments_[segment_].second, next_ + frames);
+        const int64_t lastFrame = std::min<int64_t>(segmentEnd(), next_ + frames);
         const int sectors = int((lastFrame + framesPerSector - 1) / framesPerSector - sector);
         raw_.resize(size_t(sectors) * framesPerSector * 2);
         switch (readSectors(sector, sectors, stop)) {
@@ -241,12 +156,6 @@ public:
             out[i] = float(raw_[size_t(skip * 2 + i)]) / 32768.0F;
         next_ = lastFrame;
         return int(count);
-    }
-
-    bool atEnd() const override
-    {
-        return segment_ >= segments_.size() ||
-               (segment_ + 1 == segments_.size() && next_ >= segments_[segment_].second);
     }
 
 private:
@@ -291,17 +200,16 @@ private:
         const bool ok = readToc(*disc);
         if (!ok)
             *disc = Disc{};
-        const bool same = ok && !changed && !absent_ && disc->leadout == workerDisc_->leadout &&
-                          std::equal(disc->tracks.begin(), disc->tracks.end(), workerDisc_->tracks.begin(),
-                                     workerDisc_->tracks.end(), [](const Track& a, const Track& b) {
+        const Disc& last = workerDisc();
+        const bool same = ok && !changed && !absent_ && disc->leadout == last.leadout &&
+                          std::equal(disc->tracks.begin(), disc->tracks.end(), last.tracks.begin(),
+                                     last.tracks.end(), [](const Track& a, const Track& b) {
                                          return a.number == b.number && a.lba == b.lba && a.audio == b.audio;
                                      });
-        disc->generation = same ? workerDisc_->generation : ++generation_;
+        disc->generation = same ? last.generation : ++generation_;
         absent_ = !ok;
         imageBytes_ = ok && isImage_ ? (disc->leadout - disc->tracks.front().lba) * CDIO_CD_FRAMESIZE_RAW : 0;
-        workerDisc_ = disc;
-        const std::lock_guard guard(publishMutex_);
-        published_ = std::move(disc);
+        publish(std::move(disc));
         return ok;
     }
 
@@ -433,12 +341,8 @@ private:
     CdioHandle cdio_;
     DriveHandle drive_;
     ParanoiaHandle paranoia_;
-    std::shared_ptr<const Disc> workerDisc_;
     uint64_t generation_ = 0;
     int64_t imageBytes_ = 0;
-    std::vector<std::pair<int64_t, int64_t>> segments_;
-    size_t segment_ = 0;
-    int64_t next_ = 0;
     int sinceCheck_ = 0;
     bool lost_ = false;    // the media failed; read the table of contents again before trusting it
     bool absent_ = false;  // no disc was found since the last table of contents
@@ -447,13 +351,6 @@ private:
     int failuresInARow_ = 0;
     bool givingUp_ = false;
     std::vector<int16_t> raw_;
-
-    // From the worker to the command thread.
-    std::mutex publishMutex_;
-    std::shared_ptr<const Disc> published_;
-
-    // Command thread.
-    std::shared_ptr<const Disc> disc_;
 };
 
 QString twoDigits(int64_t value)
@@ -469,7 +366,7 @@ QString msf(int64_t sectors)
 
 class CdAudioDevice final : public MciDevice {
 public:
-    CdAudioDevice(std::unique_ptr<CdSource> source, VoiceHost& host)
+    CdAudioDevice(std::unique_ptr<DiscSource> source, VoiceHost& host)
         : MciDevice(std::move(source), Bus::Aux, host)
     {
     }
@@ -597,7 +494,7 @@ public:
 
 private:
     enum class Format { Msf, Tmsf, Milliseconds };
-    const Disc& cd() const { return static_cast<const CdSource&>(source()).disc(); }
+    const Disc& cd() const { return static_cast<const DiscSource&>(source()).disc(); }
     Format format_ = Format::Msf;
 };
 
@@ -610,6 +507,8 @@ std::unique_ptr<MciDevice> openCdAudio(const CdDrive& drive, VoiceHost& host, ui
     cdio_loglevel_default = CDIO_LOG_ERROR;
     error = mci::NoError;
     // A drive without a disc opens; its commands then answer "not ready" until a disc is in.
+    if (drive.isFolder)
+        return std::make_unique<CdAudioDevice>(openAlbumFolder(drive.source), host);
     return std::make_unique<CdAudioDevice>(std::make_unique<CdSource>(drive, paranoiaForImages, hooks), host);
 }
 

@@ -178,12 +178,17 @@ struct CdTestHooks {
     std::function<void()> opened;
 };
 
-// The three devices. Each returns nullptr with an error code when it cannot open.
+// The pitch of the built-in alarm tone's beeps.
+inline constexpr double alarmToneHz = 1000.0;
+
+// The devices. Each returns nullptr with an error code when it cannot open.
 // `paranoiaForImages` reads a disc image the way a drive is read, through libcdio-paranoia.
 std::unique_ptr<MciDevice> openCdAudio(const CdDrive& drive, VoiceHost& host, uint32_t& error,
                                        bool paranoiaForImages = false, const CdTestHooks& hooks = {});
 std::unique_ptr<MciDevice> openWaveAudio(const QString& path, VoiceHost& host, uint32_t& error);
 std::unique_ptr<MciDevice> openSequencer(const QString& path, const QString& soundFont, VoiceHost& host,
                                          uint32_t& error);
+// The built-in alarm tone: needs no file, only an audio output.
+std::unique_ptr<MciDevice> openAlarmTone(VoiceHost& host);
 
 }  // namespace media

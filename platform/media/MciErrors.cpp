@@ -22,7 +22,7 @@ QString errorText(uint32_t code)
     case AliasInUse:
         return QStringLiteral("The alias is already in use by an open device; close it first.");
     case UnknownDeviceType:
-        return QStringLiteral("The device type is unknown; use cdaudio, waveaudio or sequencer.");
+        return QStringLiteral("The device type is unknown; use cdaudio, waveaudio, sequencer or alarmtone.");
     case NoSuchDrive:
         return QStringLiteral("The drive named is no CD drive.");
     case NotReady:

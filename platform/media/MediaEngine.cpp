@@ -14,7 +14,7 @@ namespace {
 // The reply buffer of the command-string interface holds 255 characters.
 constexpr qsizetype maxReply = 255;
 
-enum class DeviceType { None, CdAudio, WaveAudio, Sequencer };
+enum class DeviceType { None, CdAudio, WaveAudio, Sequencer, AlarmTone };
 
 DeviceType typeNamed(const QString& name)
 {
@@ -24,6 +24,8 @@ DeviceType typeNamed(const QString& name)
         return DeviceType::WaveAudio;
     if (name.compare(QLatin1String("sequencer"), Qt::CaseInsensitive) == 0)
         return DeviceType::Sequencer;
+    if (name.compare(QLatin1String("alarmtone"), Qt::CaseInsensitive) == 0)
+        return DeviceType::AlarmTone;
     return DeviceType::None;
 }
 
@@ -253,12 +255,14 @@ uint32_t MediaEngine::open(mci::WordReader& words, const QString& name, bool quo
     uint32_t error = mci::NoError;
     std::unique_ptr<MciDevice> device;
     if (type == DeviceType::CdAudio) {
-        const std::vector<CdDrive> drives = listCdDrives();
+        const std::vector<CdDrive> drives = cdDrives();
         const CdDrive* drive = named == DeviceType::CdAudio ? (drives.empty() ? nullptr : &drives.front())
                                                             : findCdDrive(drives, name);
         if (!drive)
             return mci::NoSuchDrive;
         device = openCdAudio(*drive, *this, error, options_.paranoiaForImages, options_.cdTestHooks);
+    } else if (type == DeviceType::AlarmTone) {
+        device = openAlarmTone(*this);
     } else {
         if (named != DeviceType::None)
             return mci::MissingDeviceName;  // "open waveaudio" names no file
@@ -422,6 +426,26 @@ void MediaEngine::retire(std::unique_ptr<MciDevice> device)
 void MediaEngine::reapRetired(std::chrono::milliseconds patience)
 {
     std::erase_if(retired_, [patience](const std::unique_ptr<MciDevice>& device) { return device->finished(patience); });
+}
+
+std::vector<CdDrive> MediaEngine::cdDrives()
+{
+    if (options_.cdDrives)
+        return options_.cdDrives();
+    if (!ownDrives_) {
+        ownDrives_ = std::make_unique<CdDriveTable>();
+        QString error;
+        if (!ownDrives_->rescan(error))
+            qWarning("Dawnbell: %s", qUtf8Printable(error));
+    }
+    return ownDrives_->drives();
+}
+
+std::unique_ptr<Multimedia> makeMediaEngine(CdDriveList drives)
+{
+    MediaEngineOptions options;
+    options.cdDrives = std::move(drives);
+    return std::make_unique<MediaEngine>(std::move(options));
 }
 
 int64_t MediaEngine::firstSoundNs(const QString& alias)

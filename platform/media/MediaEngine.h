@@ -5,6 +5,7 @@
 // worker of its own, and the output only mixes what is ready.
 
 #include "platform/Platform.h"
+#include "platform/cd_drives.h"
 #include "platform/media/AudioOutput.h"
 #include "platform/media/MciDevice.h"
 #include "platform/media/Mixer.h"
@@ -36,6 +37,10 @@ struct MediaEngineOptions {
     std::chrono::milliseconds drivePatience{5000};
     // Tests only: makes CD drives slow or failing.
     media::CdTestHooks cdTestHooks;
+    // The CD drives, as the platform's drive table last found them: the table is scanned at start-up and when the
+    // user asks, never at a command. Without it (a tool or a test with no platform) the engine keeps a table of
+    // its own, scanned once, at the first command that names a drive.
+    CdDriveList cdDrives;
 };
 
 class MediaEngine final : public Multimedia, private media::VoiceHost {
@@ -68,11 +73,13 @@ private:
     void endVoice(media::Voice& voice) override;
     void keepOutput();
     void retire(std::unique_ptr<media::MciDevice> device);
+    std::vector<CdDrive> cdDrives();
     void reapRetired(std::chrono::milliseconds patience = std::chrono::milliseconds(0));
 
     const MediaEngineOptions options_;
     std::mutex commandMutex_;
     std::map<QString, std::unique_ptr<media::MciDevice>> devices_;  // by alias, in lower case
+    std::unique_ptr<CdDriveTable> ownDrives_;  // without options_.cdDrives: scanned once, on first use
     // Closed devices whose worker is still inside a slow read; destroyed once it has noticed.
     std::vector<std::unique_ptr<media::MciDevice>> retired_;
 
@@ -85,3 +92,7 @@ private:
     QString lastOutputError_;
     std::thread keeper_;
 };
+
+// The engine with the default options that finds its CD drives through `drives`: what a platform that keeps the
+// drive table builds it with (LinuxPlatform's factory).
+std::unique_ptr<Multimedia> makeMediaEngine(CdDriveList drives);

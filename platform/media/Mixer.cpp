@@ -44,15 +44,21 @@ Mixer::Mixer()
     for (auto& b : bus_)
         b.assign(size_t(blockFrames) * 2, 0.0F);
 
-    const auto toneFrames = size_t(beepToneSeconds * outputRate);
-    const auto gapFrames = size_t(beepGapSeconds * outputRate);
+    appendToneBurst(beepTone_, beepHz, beepToneSeconds, beepGapSeconds, beepAmplitude);
+}
+
+void appendToneBurst(std::vector<float>& stereo, double hz, double seconds, double gapSeconds, float amplitude)
+{
+    const auto toneFrames = size_t(seconds * outputRate);
+    const auto gapFrames = size_t(gapSeconds * outputRate);
     const double fadeFrames = beepFadeSeconds * outputRate;
-    beepTone_.assign((toneFrames + gapFrames) * 2, 0.0F);
+    const size_t at = stereo.size();
+    stereo.resize(at + (toneFrames + gapFrames) * 2, 0.0F);
     for (size_t i = 0; i < toneFrames; ++i) {
         const double edge = std::min({1.0, double(i) / fadeFrames, double(toneFrames - 1 - i) / fadeFrames});
-        const auto s = float(std::sin(2.0 * M_PI * beepHz * double(i) / outputRate) * edge) * beepAmplitude;
-        beepTone_[i * 2] = s;
-        beepTone_[i * 2 + 1] = s;
+        const auto s = float(std::sin(2.0 * M_PI * hz * double(i) / outputRate) * edge) * amplitude;
+        stereo[at + i * 2] = s;
+        stereo[at + i * 2 + 1] = s;
     }
 }
 

@@ -62,6 +62,11 @@ public:
     virtual void endVoice(Voice& voice) = 0;
 };
 
+// Appends to `stereo` (interleaved, both channels alike) `seconds` of a sine of `hz` at `amplitude`, faded in and
+// out over a few milliseconds so that it does not click, then `gapSeconds` of silence: the beep, and the beeps of
+// the alarm tone.
+void appendToneBurst(std::vector<float>& stereo, double hz, double seconds, double gapSeconds, float amplitude);
+
 class Mixer final : public AudioRenderer {
 public:
     static constexpr int maxVoices = 8;

@@ -282,6 +282,102 @@ private slots:
         QCOMPARE(w.platform.iconShown, handedOver);  // the icon goes, unless the program ended at the hand-over
     }
 
+    // Never silent: which failure of the chosen sources brings in the alarm tone, what the notice says, and how
+    // urgently the notification asks. Answers are "pattern=code" or "pattern=0:reply"; `before` hold as the alarm
+    // goes off, `after` from then on; the watch's timer ticks once, `checkAt` ms after the alarm.
+    void neverSilent_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<int>("checkAt");
+        QTest::addColumn<bool>("tone");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<bool>("critical");
+        QTest::addColumn<QString>("silence");  // how it is silenced: "off" (the sources playing on), "snooze", "exit"
+        const QStringList playing{u"status .* mode=0:playing"_s};
+        const QString instead = u" Dawnbell sounds its own alarm tone instead."_s;
+        const QString sound = u"The sound file \"rooster.wav\" could not be played: "_s;
+        QTest::newRow("all is well") << "0" << playing << QStringList() << 2000 << false << "" << false << "off";
+        QTest::newRow("sound file missing")
+            << "1" << QStringList{u"open .* alias Sound=267"_s, u"play Sound=262"_s, u"status Sound mode=262"_s}
+            << QStringList() << 250 << true << sound + "Error 267." + instead << false << "snooze";
+        QTest::newRow("not a sound file: the desktop's player may take it, the engine judges")
+            << "1" << QStringList{u"open .* alias Sound=269"_s, u"play Sound=262"_s, u"status Sound mode=262"_s}
+            << QStringList() << 250 << true << sound + "Error 269." + instead << false << "off";
+        QTest::newRow("sound file open since start-up, its play fails")
+            << "1" << QStringList{u"open .* alias Sound=263"_s, u"play Sound=275"_s} << QStringList() << 250 << true
+            << sound + "Error 275." + instead << false << "exit";
+        QTest::newRow("no disc") << "2" << QStringList{u"(set|seek|play|status) cd.*=277"_s} << QStringList() << 250
+                                 << true << "The alarm CD in E: could not be played: The drive holds no disc." + instead
+                                 << false << "off";
+        QTest::newRow("no sound font") << "3" << QStringList{u"open .*alias midi =271"_s, u"play midi=262"_s}
+                                       << QStringList() << 250 << true
+                                       << "The MIDI file \"reveille.mid\" could not be played: Error 271." + instead
+                                       << false << "snooze";
+        QTest::newRow("no disc, but the sound file plays: told, no tone")
+            << "0" << (QStringList{u"(set|seek|play|status) cd.*=277"_s} + playing) << QStringList() << 2000 << false
+            << "The alarm CD in E: could not be played: The drive holds no disc." << false << "exit";
+        QTest::newRow("the disc taken out while it plays")
+            << "2" << playing << QStringList{u"status cd mode=0:not ready"_s, u"status cd length=266"_s} << 2250 << true
+            << "The alarm CD in E: could not be played: Error 266." + instead << false << "off";
+        QTest::newRow("the file cut short while it plays")
+            << "1" << playing << QStringList{u"status Sound mode=0:not ready"_s, u"status Sound length=275"_s} << 2250
+            << true << sound + "Error 275." + instead << false << "snooze";
+        QTest::newRow("nothing has reported playing, not yet two seconds")
+            << "4" << QStringList() << QStringList() << 1750 << false << "" << false << "exit";
+        QTest::newRow("nothing reports playing two seconds after the alarm")
+            << "4" << QStringList() << QStringList() << 2000 << true
+            << "None of the alarm's sources started to play." + instead << false << "off";
+        QTest::newRow("no audio output at all")
+            << "1" << QStringList{u"play .*=270"_s} << QStringList() << 250 << false
+            << "Dawnbell cannot sound the alarm: Error 270." << true << "snooze";
+    }
+    void neverSilent()
+    {
+        QFETCH(QString, type);
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        QFETCH(int, checkAt);
+        QFETCH(bool, tone);
+        QFETCH(QString, notice);
+        QFETCH(bool, critical);
+        World w{{"Alarm/AlarmType", type}};
+        w.startWithDisc();
+        const auto answer = [&](const QStringList& rules) {
+            for (const QString& rule : rules) {
+                const QString code = rule.section(u'=', -1).section(u':', 0, 0);
+                w.platform.answer(rule.section(u'=', 0, -2), code.toUInt(), rule.section(u'=', -1).section(u':', 1));
+            }
+        };
+        answer(before);
+        QVERIFY(w.ring(QTime(7, 45)));
+        QVERIFY(w.form.tmrAlarmCheck->isActive());
+        answer(after);
+        w.platform.clock = w.platform.clock.addMSecs(checkAt - 10);
+        w.form.tmrAlarmCheck_Timer();
+        QCOMPARE(w.module.AlarmTonePlaying, tone);
+        QCOMPARE(w.module.Notice, notice);
+        QCOMPARE(w.form.tmrAlarmCheck->isActive(), !tone);  // the watch ends once the tone plays
+        const FakePlatform::Notification shown = w.platform.notifications.at(w.module.AlarmNotification);
+        QCOMPARE(shown.urgency, critical ? NotificationUrgency::Critical : NotificationUrgency::Normal);
+        QVERIFY(shown.text.endsWith(w.module.AlarmTrouble));
+        QFETCH(QString, silence);
+        w.platform.clearLog();
+        if (silence == u"snooze"_s) {
+            w.form.cmdSnooze_Click();
+        } else if (silence == u"exit"_s) {
+            w.module.ExitProgram();
+        } else {
+            // Turned off with the sources playing on: the tone stops all the same; what went wrong stays said.
+            w.form.mnuOff->setChecked(false);
+            w.form.cmdOnOff_Click();
+            QCOMPARE(w.module.Notice, notice);
+        }
+        QCOMPARE(w.platform.mciCommands().contains(u"close tone"_s), tone || critical);
+        QVERIFY(!w.form.tmrAlarmCheck->isActive());
+    }
+
     void exitWithoutSaving()
     {
         World w;

@@ -5,8 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sndfile.h>
+
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace audiofix {
 
@@ -172,6 +175,40 @@ bool writeMidiFile(const QString& path, const std::vector<MidiNote>& notes, int 
 int64_t discTrackFrames(const DiscTrack& track)
 {
     return int64_t(std::ceil(track.seconds * 75.0 - 1e-9)) * 588;
+}
+
+bool writeFlac(const QString& path, const std::vector<float>& interleaved, int channels, int rate)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    const std::unique_ptr<SNDFILE, decltype(&sf_close)> file(sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info),
+                                                             &sf_close);
+    const auto frames = sf_count_t(interleaved.size() / size_t(channels));
+    return file && sf_writef_float(file.get(), interleaved.data(), frames) == frames;
+}
+
+bool writeAlbumFolder(const QString& folder, const std::vector<DiscTrack>& tracks, double amplitude)
+{
+    int number = 1;
+    for (const DiscTrack& t : tracks) {
+        const QString name = QDir(folder).filePath(QStringLiteral("%1").arg(number++, 2, 10, QLatin1Char('0')));
+        if (t.data) {
+            if (!writeFile(name + QStringLiteral(".mp3"), QByteArray(4096, '\x55')))
+                return false;
+            continue;
+        }
+        // As long as the track of a disc image: whole sectors.
+        const std::vector<float> tone = sine(t.hz, double(discTrackFrames(t)) / cdRate, cdRate, amplitude);
+        std::vector<float> stereo(tone.size() * 2);
+        for (size_t i = 0; i < tone.size(); ++i)
+            stereo[i * 2] = stereo[i * 2 + 1] = tone[i];
+        if (!writeFlac(name + QStringLiteral(".flac"), stereo, 2))
+            return false;
+    }
+    return true;
 }
 
 QString writeDiscImage(const QString& folder, const QString& baseName, const std::vector<DiscTrack>& tracks,

@@ -7,6 +7,7 @@
 //   writeMidiFile(dir + "/a.mid", {{69, 0.0, 0.5}});        // a sequence: A4 for half a second
 //   writeDiscImage(discsFolder(), "disc", {{440, 1}, {660, 1}, {880, 1}});   // a CD image: one more drive,
 //                                                       // after the CD-ROM drives (find it with listCdDrives())
+//   writeAlbumFolder(discsFolder() + "/album", {{440, 1}, {660, 1}});       // an album folder: one more drive
 //   Audio out = readRawS16(sdlDiskFile);                    // what SDL's disk driver recorded
 //   toneLevel(out.left, 0, out.left.size(), 440, out.rate); // amplitude of the 440 Hz component
 
@@ -50,6 +51,11 @@ struct DiscTrack {
     double seconds;       // rounded up to whole sectors (1/75 s)
     bool data = false;    // a MODE1 data track instead
 };
+// Writes a FLAC file (16 bits) through libsndfile from interleaved samples in -1..1.
+bool writeFlac(const QString& path, const std::vector<float>& interleaved, int channels, int rate = cdRate);
+// Writes the album folder <folder> (made if need be): an audio track is "NN.flac", a tone of `hz` on both sides as
+// long as the track of a disc image; a data track is "NN.mp3" holding no sound. Returns false on failure.
+bool writeAlbumFolder(const QString& folder, const std::vector<DiscTrack>& tracks, double amplitude = 0.5);
 // Writes <folder>/<baseName>.bin and .cue and returns the .cue's path (empty on failure).
 QString writeDiscImage(const QString& folder, const QString& baseName, const std::vector<DiscTrack>& tracks,
                        double amplitude = 0.5);

@@ -26,11 +26,18 @@ private:
         return CdDriveTable(driveLettersFile(), discsFolder(), [this] { return devices_; });
     }
 
-    // Makes an empty file in the discs folder; a name ending in "/" makes a folder.
+    // Makes an empty file in the discs folder; a name ending in "/" makes a folder, one ending in "@" a link to a
+    // folder elsewhere.
     void touch(const QString& name) const
     {
         if (name.endsWith(u'/')) {
             QVERIFY(discs().mkdir(name.chopped(1)));
+            return;
+        }
+        if (name.endsWith(u'@')) {
+            const QString target = QDir::home().filePath(u"music/"_s + name.chopped(1));
+            QVERIFY(QDir().mkpath(target));
+            QVERIFY(QFile::link(target, discs().filePath(name.chopped(1))));
             return;
         }
         QFile file(discs().filePath(name));
@@ -43,16 +50,18 @@ private:
         touch(base + u".bin"_s);
     }
 
-    // "D:=/dev/sr0 E:=a.cue": the drives in letter order, images by their file name.
+    // "D:=/dev/sr0 E:=a.cue F:=album/": the drives in letter order, images and album folders by their name.
     static QString describe(const std::vector<CdDrive>& drives)
     {
         QStringList parts;
-        for (const CdDrive& drive : drives)
-            parts << drive.name + u'=' + (drive.isImage ? QFileInfo(drive.source).fileName() : drive.source);
+        for (const CdDrive& drive : drives) {
+            const QString name = QFileInfo(drive.source).fileName();
+            parts << drive.name + u'=' + (drive.isImage ? name : drive.isFolder ? name + u'/' : drive.source);
+        }
         return parts.join(u' ');
     }
 
-    // The letters file as "D=/dev/disk/by-id/x E=a.cue", images by their file name.
+    // The letters file as "D=/dev/disk/by-id/x E=a.cue", images and album folders by their name.
     static QString rememberedLetters()
     {
         QSettings file(driveLettersFile(), QSettings::IniFormat);
@@ -85,9 +94,9 @@ private slots:
     // the drive it was given to; a drive that is gone leaves its letter unused.
     void drivesAndLetters_data()
     {
-        QTest::addColumn<QString>("remembered");  // the letters file before: "D=<identity> ..."; images by file name
+        QTest::addColumn<QString>("remembered");  // the letters file before: "D=<identity> ..."; images, folders by name
         QTest::addColumn<QStringList>("devices");  // "<node>=<identity>"
-        QTest::addColumn<QStringList>("files");    // in the discs folder; a name ending in "/" is a folder
+        QTest::addColumn<QStringList>("files");    // in the discs folder; "x/" a folder, "x@" a link to a folder
         QTest::addColumn<QString>("expected");     // the drives found
         QTest::addColumn<QString>("rememberedAfter");
 
@@ -100,9 +109,14 @@ private slots:
                 files << base + u".cue"_s << base + u".bin"_s;
             return files;
         };
-        QTest::newRow("no image: a cue alone, a bin of another name, a folder, upper-case extensions")
+        QTest::newRow("no image: a cue alone, a bin of another name, a bin that is a folder, upper-case extensions")
             << QString() << none << QStringList{u"a.cue"_s, u"b.bin"_s, u"c.cue"_s, u"c.bin/"_s, u"d.CUE"_s, u"d.bin"_s, u"e.cue"_s, u"e.BIN"_s}
-            << QString() << QString();
+            << u"D:=c.bin/"_s << u"D=c.bin"_s;
+        QTest::newRow("album folders among the images by name, a link to a folder, no hidden folder")
+            << QString() << none << (images({u"b"_s}) << u"a/"_s << u"C/"_s << u"d@"_s << u".hidden/"_s)
+            << u"D:=a/ E:=b.cue F:=C/ G:=d/"_s << u"D=a E=b.cue F=C G=d"_s;
+        QTest::newRow("a remembered album folder is gone")
+            << u"D=old"_s << none << QStringList{u"new/"_s} << u"E:=new/"_s << u"D=old E=new"_s;
         QTest::newRow("dots in the name")
             << QString() << none << QStringList{u"my.disc.cue"_s, u"my.disc.bin"_s, u"my.cue"_s} << u"D:=my.disc.cue"_s
             << u"D=my.disc.cue"_s;
@@ -137,7 +151,7 @@ private slots:
             for (const QString& entry : remembered.split(u' ')) {
                 const QString identity = entry.section(u'=', 1);
                 file.setValue(u"Letters/"_s + entry.section(u'=', 0, 0),
-                              identity.endsWith(u".cue"_s) ? discs().filePath(identity) : identity);
+                              identity.startsWith(u'/') ? identity : discs().filePath(identity));
             }
         }
         for (const QString& device : devices)

@@ -69,6 +69,7 @@ class TstMcish : public QObject {
 private:
     QTemporaryDir dir_;
     QString drive_;
+    QString album_;  // an album folder of three FLAC files and a file that is no sound
 
 private slots:
     void initTestCase()
@@ -77,11 +78,15 @@ private slots:
         QVERIFY(writeToneWav(dir_.filePath(u"tone.wav"_qs), 440, 0.5));
         QVERIFY(writeMidiFile(dir_.filePath(u"a5.mid"_qs), {{81, 0.0, 0.6}}));
         QVERIFY(!writeDiscImage(discsFolder(), u"mcish"_qs, {{440, 1.0}, {660, 1.2}, {880, 0.8}}).isEmpty());
+        QVERIFY(writeAlbumFolder(discsFolder() + u"/mcish album"_qs, {{440, 0.5}, {660, 0.5}, {0, 0.5, true}, {880, 0.5}}));
         for (const CdDrive& d : listCdDrives()) {
             if (d.isImage && QFileInfo(d.source).fileName() == u"mcish.cue"_qs)
                 drive_ = d.name;
+            if (d.isFolder)
+                album_ = d.name;
         }
         QVERIFY(!drive_.isEmpty());
+        QVERIFY(!album_.isEmpty());
     }
 
     void playsDiscSoundFileAndMidiAtTheVolumesSet()
@@ -161,6 +166,10 @@ private slots:
         QTest::newRow("full at start") << u"wavevol 0"_qs << u"0 0xFFFFFFFF"_qs;
         QTest::newRow("comments and blanks") << u"# nothing\n\n   \nsleep 1"_qs << u"0"_qs;
         QTest::newRow("not a volume") << u"wavevol 0 loud"_qs << u"1 [usage: wavevol N [V]]"_qs;
+        QTest::newRow("an album folder's tracks, the file that is no sound a data track")
+            << u"open %1 type cdaudio alias cd\nset cd time format tmsf\nstatus cd number of tracks\n"
+               "status cd type track 3\nstatus cd length track 2"_qs.arg(album_)
+            << u"0\n0\n0 4\n0 other\n0 00:00:38"_qs;
     }
 
     void answersEveryLine()

@@ -125,10 +125,11 @@ private:
     }
     static QString openCd(const QString& drive) { return u"open "_qs + drive + u" shareable type cdaudio alias cd"_qs; }
 
-    QString driveOf(const QString& cueName) const
+    // The drive of a disc image ("disc.cue") or album folder ("album") of the discs folder.
+    QString driveOf(const QString& name) const
     {
         for (const CdDrive& d : listCdDrives()) {
-            if (d.isImage && QFileInfo(d.source).fileName() == cueName)
+            if ((d.isImage || d.isFolder) && QFileInfo(d.source).fileName() == name)
                 return d.name;
         }
         return {};
@@ -138,6 +139,8 @@ private:
     QString disc_;   // 440 Hz 1.0 s, 660 Hz 1.2 s, 880 Hz 0.8 s
     QString mixed_;  // 440 Hz 0.5 s, data 0.5 s, 880 Hz 0.5 s
     QString data_;   // one data track
+    QString album_;       // an album folder of the same three tones as disc_
+    QString albumMixed_;  // an album folder as mixed_: the file between is no sound file it can decode
     bool haveFont_ = false;
 
 private slots:
@@ -159,6 +162,11 @@ private slots:
         QVERIFY(!writeDiscImage(discsFolder(), u"disc"_qs, {{440, 1.0}, {660, 1.2}, {880, 0.8}}).isEmpty());
         QVERIFY(!writeDiscImage(discsFolder(), u"mixed"_qs, {{440, 0.5}, {0, 0.5, true}, {880, 0.5}}).isEmpty());
         QVERIFY(!writeDiscImage(discsFolder(), u"data"_qs, {{0, 0.5, true}}).isEmpty());
+        QVERIFY(writeAlbumFolder(discsFolder() + u"/album"_qs, {{440, 1.0}, {660, 1.2}, {880, 0.8}}));
+        QVERIFY(writeAlbumFolder(discsFolder() + u"/album mixed"_qs, {{440, 0.5}, {0, 0.5, true}, {880, 0.5}}));
+        album_ = driveOf(u"album"_qs);
+        albumMixed_ = driveOf(u"album mixed"_qs);
+        QVERIFY(!album_.isEmpty());
         disc_ = driveOf(u"disc.cue"_qs);
         mixed_ = driveOf(u"mixed.cue"_qs);
         data_ = driveOf(u"data.cue"_qs);
@@ -399,11 +407,20 @@ private slots:
         QCOMPARE(v, 0x9ABC0000U);
     }
 
+    // A disc image and an album folder of the same tracks answer alike.
+    void cdTableOfContents_data()
+    {
+        QTest::addColumn<QString>("drive");
+        QTest::newRow("disc image") << disc_;
+        QTest::newRow("album folder") << album_;
+    }
+
     void cdTableOfContents()
     {
+        QFETCH(QString, drive);
         auto output = std::make_shared<CaptureOutput>();
         auto engine = makeEngine(output);
-        SEND_OK(*engine, u"open "_qs + disc_.toLower() + u" type cdaudio alias cd"_qs);
+        SEND_OK(*engine, u"open "_qs + drive.toLower() + u" type cdaudio alias cd"_qs);
         SEND_OK(*engine, u"set cd time format tmsf"_qs);
         QCOMPARE(send(*engine, u"status cd number of tracks"_qs).text, u"3"_qs);
         QCOMPARE(send(*engine, u"status cd current track"_qs).text, u"1"_qs);
@@ -428,21 +445,31 @@ private slots:
         QTest::addColumn<QList<double>>("tones");    // in the order heard
         QTest::addColumn<QList<double>>("seconds");  // how long each
         QTest::addColumn<bool>("paranoia");          // read as a drive is read
+        QTest::addColumn<bool>("album");             // the album folder of the same tones
         QTest::newRow("from 2 to 3 plays track 2 exactly")
-            << QStringList{u"play cd from 2 to 3 wait"_qs} << QList<double>{660} << QList<double>{1.2} << false;
+            << QStringList{u"play cd from 2 to 3 wait"_qs} << QList<double>{660} << QList<double>{1.2} << false << false;
         QTest::newRow("seek to 2, play: to the end of the disc")
             << QStringList{u"set cd seek exactly on"_qs, u"seek cd to 2 wait"_qs, u"play cd wait"_qs}
-            << QList<double>{660, 880} << QList<double>{1.2, 0.8} << false;
+            << QList<double>{660, 880} << QList<double>{1.2, 0.8} << false << false;
         QTest::newRow("the whole disc") << QStringList{u"play cd wait"_qs} << QList<double>{440, 660, 880}
-                                        << QList<double>{1.0, 1.2, 0.8} << false;
+                                        << QList<double>{1.0, 1.2, 0.8} << false << false;
         QTest::newRow("a playlist: 3, 1, 3")
             << QStringList{u"play cd from 3 wait"_qs, u"play cd from 1 to 2 wait"_qs, u"play cd from 3 wait"_qs}
-            << QList<double>{880, 440, 880} << QList<double>{0.8, 1.0, 0.8} << false;
+            << QList<double>{880, 440, 880} << QList<double>{0.8, 1.0, 0.8} << false << false;
         QTest::newRow("from a time within track 2 to one within track 3")
             << QStringList{u"play cd from 2:00:00:50 to 3:00:00:15 wait"_qs} << QList<double>{660, 880}
-            << QList<double>{40.0 / 75, 15.0 / 75} << false;
+            << QList<double>{40.0 / 75, 15.0 / 75} << false << false;
         QTest::newRow("through paranoia: from 2 to 3") << QStringList{u"play cd from 2 to 3 wait"_qs}
-                                                       << QList<double>{660} << QList<double>{1.2} << true;
+                                                       << QList<double>{660} << QList<double>{1.2} << true << false;
+        QTest::newRow("album folder: a playlist: 3, 1, 3")
+            << QStringList{u"play cd from 3 wait"_qs, u"play cd from 1 to 2 wait"_qs, u"play cd from 3 wait"_qs}
+            << QList<double>{880, 440, 880} << QList<double>{0.8, 1.0, 0.8} << false << true;
+        QTest::newRow("album folder: from a time within track 2 to one within track 3")
+            << QStringList{u"play cd from 2:00:00:50 to 3:00:00:15 wait"_qs} << QList<double>{660, 880}
+            << QList<double>{40.0 / 75, 15.0 / 75} << false << true;
+        QTest::newRow("album folder: seek to 2, play: to the end")
+            << QStringList{u"set cd seek exactly on"_qs, u"seek cd to 2 wait"_qs, u"play cd wait"_qs}
+            << QList<double>{660, 880} << QList<double>{1.2, 0.8} << false << true;
     }
 
     void cdPlaysWhatIsAsked()
@@ -451,9 +478,10 @@ private slots:
         QFETCH(QList<double>, tones);
         QFETCH(QList<double>, seconds);
         QFETCH(bool, paranoia);
+        QFETCH(bool, album);
         auto output = std::make_shared<CaptureOutput>();
         auto engine = makeEngine(output, std::chrono::milliseconds(3000), soundFont, paranoia);
-        SEND_OK(*engine, openCd(disc_));
+        SEND_OK(*engine, openCd(album ? album_ : disc_));
         SEND_OK(*engine, u"set cd time format tmsf"_qs);
         for (const QString& c : commands)
             SEND_OK(*engine, c);
@@ -504,11 +532,19 @@ private slots:
         QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"playing"_qs);
     }
 
+    void cdDataTrackSkipped_data()
+    {
+        QTest::addColumn<QString>("drive");
+        QTest::newRow("disc image") << mixed_;
+        QTest::newRow("album folder: a file it cannot decode") << albumMixed_;
+    }
+
     void cdDataTrackSkipped()
     {
+        QFETCH(QString, drive);
         auto output = std::make_shared<CaptureOutput>();
         auto engine = makeEngine(output);
-        SEND_OK(*engine, u"open "_qs + mixed_ + u" type cdaudio alias cd"_qs);
+        SEND_OK(*engine, u"open "_qs + drive + u" type cdaudio alias cd"_qs);
         SEND_OK(*engine, u"set cd time format tmsf"_qs);
         QCOMPARE(send(*engine, u"status cd number of tracks"_qs).text, u"3"_qs);
         QCOMPARE(send(*engine, u"status cd type track 2"_qs).text, u"other"_qs);
@@ -533,14 +569,18 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("whilePlaying");
         QTest::addColumn<bool>("paranoia");
-        QTest::addColumn<bool>("soundFile");
-        QTest::newRow("image cut short while playing") << u"truncate"_qs << true << false << false;
-        QTest::newRow("image deleted while playing") << u"delete"_qs << true << false << false;
-        QTest::newRow("image deleted while stopped") << u"delete"_qs << false << false << false;
-        QTest::newRow("through paranoia: cut short while playing") << u"truncate"_qs << true << true << false;
-        QTest::newRow("drive reads nothing") << u"fail reads"_qs << true << false << false;
-        QTest::newRow("through paranoia: drive reads nothing") << u"fail reads"_qs << true << true << false;
-        QTest::newRow("sound file cut short while playing") << u"truncate"_qs << true << false << true;
+        QTest::addColumn<QString>("media");  // "image", "sound file", "album"
+        const QString image = u"image"_qs;
+        QTest::newRow("image cut short while playing") << u"truncate"_qs << true << false << image;
+        QTest::newRow("image deleted while playing") << u"delete"_qs << true << false << image;
+        QTest::newRow("image deleted while stopped") << u"delete"_qs << false << false << image;
+        QTest::newRow("through paranoia: cut short while playing") << u"truncate"_qs << true << true << image;
+        QTest::newRow("drive reads nothing") << u"fail reads"_qs << true << false << image;
+        QTest::newRow("through paranoia: drive reads nothing") << u"fail reads"_qs << true << true << image;
+        QTest::newRow("sound file cut short while playing") << u"truncate"_qs << true << false << u"sound file"_qs;
+        QTest::newRow("album file cut short while playing") << u"truncate"_qs << true << false << u"album"_qs;
+        QTest::newRow("album folder taken away while playing") << u"delete"_qs << true << false << u"album"_qs;
+        QTest::newRow("album folder taken away while stopped") << u"delete"_qs << false << false << u"album"_qs;
     }
 
     void mediaLost()
@@ -548,13 +588,20 @@ private slots:
         QFETCH(QString, how);
         QFETCH(bool, whilePlaying);
         QFETCH(bool, paranoia);
-        QFETCH(bool, soundFile);
+        QFETCH(QString, media);
+        const bool soundFile = media == u"sound file"_qs;
         // Media of their own, ten seconds long, so that most of it is still to be read when it goes.
         QString cue = file(u"lost.wav"_qs);
         QString bin = cue;
         QString open = openFile(u"lost.wav"_qs, u"x"_qs);
+        const QString album = discsFolder() + u"/zz_album"_qs;
         if (soundFile) {
             QVERIFY(writeToneWav(bin, 440, 10.0));
+        } else if (media == u"album"_qs) {
+            QVERIFY(writeAlbumFolder(album, {{440, 10.0}}));
+            cue = album;
+            bin = album + u"/01.flac"_qs;
+            open = openCd(driveOf(u"zz_album"_qs)).replace(u"alias cd"_qs, u"alias x"_qs);
         } else {
             cue = writeDiscImage(discsFolder(), u"zz_removable"_qs, {{440, 5.0}, {660, 5.0}});
             bin = cue.chopped(4) + u".bin"_qs;
@@ -575,7 +622,7 @@ private slots:
             QVERIFY(f.resize(f.size() / 10));
         } else if (how == u"delete"_qs) {
             QVERIFY(QFile::remove(bin));
-            QVERIFY(QFile::remove(cue));
+            QVERIFY(QFile::remove(cue) || QDir(album).removeRecursively());
         }
         if (whilePlaying) {
             // The worker finds out within a second of sound; the device then says so.
@@ -591,6 +638,7 @@ private slots:
         SEND_OK(*engine, u"close x"_qs);
         QFile::remove(bin);
         QFile::remove(cue);
+        QDir(album).removeRecursively();
     }
 
     // A sound starts at the volume set before it, from its first sample: the gradual wake-up sets 0 before the
@@ -756,6 +804,34 @@ private slots:
             QVERIFY(std::abs(s.length() - 0.15) < 0.021);
             QVERIFY(std::abs(toneLevel(a.left, a.at(s.start + 0.02), a.at(0.1), 880) - 0.25) < 0.01);
         }
+    }
+
+    // The built-in alarm tone needs no file: beeps of 0.1 s in fours, a cycle every 1.3 s, at the wave volume, until
+    // it is stopped.
+    void alarmToneBeepsUntilStopped()
+    {
+        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
+        auto engine = makeEngine(output);
+        engine->waveOutSetVolume(0, 0x80008000);
+        SEND_OK(*engine, u"open alarmtone alias tone"_qs);
+        QCOMPARE(send(*engine, u"status tone length"_qs).text, u"86400000"_qs);
+        SEND_OK(*engine, u"play tone"_qs);
+        QVERIFY(output->pullSeconds(2.5));
+        QCOMPARE(send(*engine, u"status tone mode"_qs).text, u"playing"_qs);
+        const Audio a = output->audio();
+        const std::vector<Span> beeps = toneSpans(a.left, media::alarmToneHz, rate, 0.05, 0.01);
+        QStringList starts;
+        for (const Span& b : beeps)
+            starts << QString::number(b.start, 'f', 3);
+        QVERIFY2(beeps.size() == 8, qPrintable(starts.join(u' ')));
+        for (size_t i = 0; i < beeps.size(); ++i) {
+            QVERIFY2(std::abs(beeps[i].start - double(i / 4) * 1.3 - double(i % 4) * 0.2) < 0.011,
+                     qPrintable(QString::number(beeps[i].start)));
+            QVERIFY(std::abs(toneLevel(a.left, a.at(beeps[i].start + 0.02), a.at(0.06), media::alarmToneHz) - 0.3) < 0.01);
+        }
+        SEND_OK(*engine, u"stop tone"_qs);
+        QCOMPARE(send(*engine, u"status tone mode"_qs).text, u"stopped"_qs);
+        SEND_OK(*engine, u"close tone"_qs);
     }
 
     // The sequence plays its notes, and goes on until the release of the last one has died away.
