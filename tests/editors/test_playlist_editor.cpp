@@ -1,6 +1,6 @@
 // The playlist editor against the fake platform: editing the playlist with the lists and buttons, what each mode
-// enables, what OK commits, the disc's tracks, and the playlist files opened and saved with every failure
-// reported (a missing file, a FIFO, a folder, random bytes, an unwritable place).
+// enables, the disc's tracks and what OK commits (one table), and the playlist files opened and saved with every
+// failure reported (a missing file, a FIFO, a folder, a file too large, an unwritable place).
 
 #include "core/PlaylistRules.h"
 #include "editors/frmPlaylist.h"
@@ -13,7 +13,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -23,14 +22,13 @@
 
 namespace {
 
-// Dawnbell with the CD-ROM drive E: holding a disc of `tracks` tracks (none for 0), `committed` as the committed
-// playlist, and the playlist editor loaded.
+// Dawnbell with the CD-ROM drive E: holding a disc of `tracks` tracks (none for 0), `committed` ("5 6") as the
+// committed playlist, and the playlist editor loaded.
 struct Editor {
     World w;
     std::unique_ptr<frmPlaylist> form;
 
-    explicit Editor(int tracks = 8, const std::vector<int16_t>& committed = {}, int16_t usePlaylist = 0,
-                    int16_t startTrack = 1)
+    explicit Editor(int tracks = 8, const QString& committed = {}, int usePlaylist = 0, int startTrack = 1)
     {
         w.platform.cdDrives = {QStringLiteral("E:")};
         if (tracks > 0)
@@ -38,11 +36,12 @@ struct Editor {
         else
             w.platform.removeDisc();
         w.stored("Settings/Dialog1", QStringLiteral("0"));
-        w.stored("Alarm/CDStartTrack", QString::number(startTrack));
         w.start();
-        w.module.PlaylistTracks = committed;
-        w.module.PlaylistCount = static_cast<int16_t>(committed.size());
-        w.module.UsePlaylist = usePlaylist;
+        w.settings().CDStartTrack = static_cast<int16_t>(startTrack);  // as the dialog's start track may be
+        for (const QString& track : committed.split(u' ', Qt::SkipEmptyParts))
+            w.module.PlaylistTracks.push_back(static_cast<int16_t>(track.toInt()));
+        w.module.PlaylistCount = static_cast<int16_t>(w.module.PlaylistTracks.size());
+        w.module.UsePlaylist = static_cast<int16_t>(usePlaylist);
         form = std::make_unique<frmPlaylist>(w.module, &w.main());
     }
 
@@ -66,6 +65,38 @@ struct Editor {
         list->clearSelection();
         for (const QString& row : rows.split(u',', Qt::SkipEmptyParts))
             list->item(row.toInt() - 1)->setSelected(true);
+    }
+    QString shown(const QString& name) const
+    {
+        const frmPlaylist& f = *form;
+        if (name == QLatin1String("selected") || name == QLatin1String("available"))
+            return Items(name == QLatin1String("selected") ? f.lstSelected : f.lstAvailable);
+        if (name == QLatin1String("disabled")) {
+            QStringList disabled;
+            for (const QWidget* control : f.findChildren<QWidget*>()) {
+                const QString name = control->objectName();
+                if (!control->isEnabled() && !name.isEmpty() && !name.startsWith("qt_"))
+                    disabled << name;
+            }
+            return disabled.join(u' ');
+        }
+        if (name == QLatin1String("committed")) {
+            QStringList tracks;
+            for (int i = 0; i < w.module.PlaylistCount; ++i)
+                tracks << QString::number(w.module.PlaylistTracks.at(static_cast<size_t>(i)));
+            return QString::number(w.module.UsePlaylist) + QStringLiteral(": ") + tracks.join(u' ');
+        }
+        if (name == QLatin1String("boxes"))
+            return boxes();
+        if (name == QLatin1String("open"))
+            return f.isVisible() ? QStringLiteral("1") : QStringLiteral("0");
+        if (name.endsWith(QLatin1String(".count")))
+            return QString::number(f.findChild<QComboBox*>(name.chopped(6))->count());
+        if (auto* option = f.findChild<QRadioButton*>(name))
+            return option->isChecked() ? QStringLiteral("on") : QStringLiteral("off");
+        if (auto* combo = f.findChild<QComboBox*>(name))
+            return combo->currentText();
+        return f.findChild<QLabel*>(name)->text();
     }
     QString boxes() const
     {
@@ -95,297 +126,205 @@ const QString Modified = QStringLiteral(
 class TestPlaylistEditor : public QObject {
     Q_OBJECT
 private slots:
-    // Steps: "clear", "reset", "add:3,1" (select rows of the available tracks, then Add), "dbl:2,5" (select
-    // rows, the last one with a Ctrl double click), "remove:2,4" (select rows of the playlist, then Remove),
-    // "undbl:2" (double-click a row of the playlist).
-    void editing_data()
+    // The editor loaded with a disc of `tracks` tracks (0: none), the start track, a committed playlist ("5 6",
+    // `usePlaylist` its mode) and shown; the steps run, then it shows `shown` ("NAME=text": a control's text or
+    // "on"/"off"; "NAME.count" a list's entries; "selected" and "available" the lists' items joined by "|";
+    // "disabled" the controls that are; "committed" UsePlaylist and the committed tracks; "boxes" the message
+    // boxes; "open" whether the editor is still shown). Steps: "click:NAME"; "add:3,1" (these rows of the
+    // available tracks selected, then Add); "dbl:2,5" (rows selected, the last with a Ctrl double click);
+    // "remove:2,4" (rows of the playlist selected, then Remove); "undbl:2" (a row of the playlist double-clicked);
+    // "items:3.5,_7" (the playlist's items: "Track " and each text, "_" a blank); "esc".
+    void scenarios_data()
     {
+        QTest::addColumn<int>("tracks");
+        QTest::addColumn<int>("startTrack");
+        QTest::addColumn<QString>("committed");
+        QTest::addColumn<int>("usePlaylist");
         QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("selected");
-        QTest::newRow("clear") << "clear" << "";
-        QTest::newRow("add appends in list order") << "clear add:3,1" << "Track 1|Track 3";
-        QTest::newRow("a track again, any order") << "clear add:3 add:1 add:3" << "Track 3|Track 1|Track 3";
-        QTest::newRow("double click adds the selection with it") << "clear dbl:2,5" << "Track 2|Track 5";
-        QTest::newRow("remove keeps the rest in order") << "remove:2,4,5" << "Track 1|Track 3|Track 6|Track 7|Track 8";
-        QTest::newRow("double click removes") << "undbl:2" << "Track 1|" + Tracks(3, 8);
-        QTest::newRow("reset") << "clear add:4 reset" << Tracks(1, 8);
+        QTest::addColumn<QStringList>("shown");
+        const auto row = [](const char* tag, int tracks, int startTrack, const char* committed, int usePlaylist,
+                            const char* steps, const QStringList& shown) {
+            QTest::newRow(tag) << tracks << startTrack << committed << usePlaylist << steps << shown;
+        };
+        // Editing: a track any number of times and in any order; Add never takes a track away.
+        const auto edit = [&](const char* tag, const char* steps, const QString& selected) {
+            row(tag, 8, 1, "", 1, steps, {"selected=" + selected, "available=" + Tracks(1, 8)});
+        };
+        edit("add appends in list order", "click:cmdClear add:3,1", "Track 1|Track 3");
+        edit("a track again, any order", "click:cmdClear add:3 add:1 add:3", "Track 3|Track 1|Track 3");
+        edit("double click adds the selection with it", "click:cmdClear dbl:2,5", "Track 2|Track 5");
+        edit("remove keeps the rest in order", "remove:2,4,5", "Track 1|Track 3|Track 6|Track 7|Track 8");
+        edit("double click removes", "undbl:2", "Track 1|" + Tracks(3, 8));
+        edit("reset", "click:cmdClear add:4 click:cmdReset", Tracks(1, 8));
+
+        // What each mode disables, at loading (the file buttons stay enabled) and after a click; the committed
+        // playlist comes back at loading.
+        const QString trackControls = QStringLiteral("lblCD1 cmbTrack lblTracks");
+        const QString listControls = "Label2 lstAvailable cmdAdd cmdRemove cmdClear cmdReset Label3 lstSelected";
+        const QString committed = QStringLiteral("selected=Track 3|Track 1|Track 3");
+        row("loaded in start-track mode", 8, 3, "3 1 3", 0, "",
+            {"disabled=" + listControls, "optPlayList=off", committed, "lblTracks=8", "cmbTrack=3"});
+        row("loaded in playlist mode", 8, 1, "3 1 3", 1, "",
+            {"disabled=" + trackControls, "optPlayList=on", committed});
+        row("start-track mode clicked", 8, 1, "3 1 3", 1, "click:optNoPlayList",
+            {"disabled=" + listControls + " cmdOpen cmdSave"});
+        row("playlist mode clicked", 8, 1, "3 1 3", 0, "click:optPlayList", {"disabled=" + trackControls});
+
+        // The disc: without one 25 tracks are offered; a start track beyond it shows as 1; an empty playlist is
+        // proposed the whole disc.
+        row("no disc", 0, 5, "", 0, "",
+            {"lblTracks=No CD.", "available=" + Tracks(1, 25), "selected=" + Tracks(1, 25), "cmbTrack.count=25",
+             "cmbTrack=1"});
+        row("a start track beyond the disc", 3, 5, "", 0, "",
+            {"lblTracks=3", "available=" + Tracks(1, 3), "selected=" + Tracks(1, 3), "cmbTrack.count=3", "cmbTrack=1"});
+
+        // OK (or Esc) commits: a playlist in playlist mode, only the mode in start-track mode; an empty playlist
+        // is refused and keeps the editor open. An earlier playlist 5, 6 is committed.
+        row("a playlist", 8, 1, "5 6", 0, "click:optPlayList items:3,1,3 click:cmdOK",
+            {"committed=1: 3 1 3", "open=0"});
+        row("Esc commits like OK", 8, 1, "5 6", 0, "click:optPlayList items:3,1,3 esc",
+            {"committed=1: 3 1 3", "open=0"});
+        row("numbers read from files", 8, 1, "5 6", 0, "click:optPlayList items:3.5,_7,2.5 click:cmdOK",
+            {"committed=1: 4 7 2"});
+        row("an empty playlist is refused", 8, 1, "5 6", 0, "click:optPlayList click:cmdClear click:cmdOK",
+            {"committed=0: 5 6", "open=1",
+             "boxes=Dawnbell [0]: Your playlist is empty.  Please add some tracks to your playlist."});
+        row("start-track mode keeps the playlist", 8, 1, "5 6", 1, "click:optNoPlayList items:3 click:cmdOK",
+            {"committed=0: 5 6", "open=0", "boxes="});
     }
-    void editing()
+    void scenarios()
     {
+        QFETCH(int, tracks);
+        QFETCH(int, startTrack);
+        QFETCH(QString, committed);
+        QFETCH(int, usePlaylist);
         QFETCH(QString, steps);
-        QFETCH(QString, selected);
-        Editor e;
+        QFETCH(QStringList, shown);
+        Editor e(tracks, committed, usePlaylist, startTrack);
         frmPlaylist& f = *e.form;
-        f.optPlayList->click();
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         const auto doubleClick = [](QListWidget* list, const QString& rows, Qt::KeyboardModifiers modifiers) {
             const QStringList all = rows.split(u',');
             Editor::Select(list, all.mid(0, all.size() - 1).join(u','));
-            QListWidgetItem* item = list->item(all.back().toInt() - 1);
-            const QPoint at = list->visualItemRect(item).center();
+            const QPoint at = list->visualItemRect(list->item(all.back().toInt() - 1)).center();
             QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, at);
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, modifiers, at);
         };
         for (const QString& step : steps.split(u' ', Qt::SkipEmptyParts)) {
             const QString verb = step.section(u':', 0, 0);
-            const QString rows = step.section(u':', 1);
-            if (verb == QLatin1String("clear")) {
-                f.cmdClear->click();
-            } else if (verb == QLatin1String("reset")) {
-                f.cmdReset->click();
+            const QString what = step.section(u':', 1);
+            if (verb == QLatin1String("click")) {
+                f.findChild<QAbstractButton*>(what)->click();
             } else if (verb == QLatin1String("add")) {
-                Editor::Select(f.lstAvailable, rows);
+                Editor::Select(f.lstAvailable, what);
                 f.cmdAdd->click();
             } else if (verb == QLatin1String("dbl")) {
-                doubleClick(f.lstAvailable, rows, Qt::ControlModifier);
+                doubleClick(f.lstAvailable, what, Qt::ControlModifier);
             } else if (verb == QLatin1String("remove")) {
-                Editor::Select(f.lstSelected, rows);
+                Editor::Select(f.lstSelected, what);
                 f.cmdRemove->click();
             } else if (verb == QLatin1String("undbl")) {
-                doubleClick(f.lstSelected, rows, Qt::NoModifier);
+                doubleClick(f.lstSelected, what, Qt::NoModifier);
+            } else if (verb == QLatin1String("items")) {
+                QStringList items;
+                for (const QString& text : what.split(u','))
+                    items << PlaylistItemText(QString(text).replace(u'_', u' '));
+                e.setSelected(items);
+            } else if (verb == QLatin1String("esc")) {
+                QTest::keyClick(&f, Qt::Key_Escape);
+            } else {
+                QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
             }
         }
-        QCOMPARE(e.selected(), selected);
-        QCOMPARE(Editor::Items(f.lstAvailable), Tracks(1, 8));  // adding never takes a track away
-    }
-
-    // What each mode enables, at loading (the file buttons stay enabled) and after a click; the committed
-    // playlist comes back at loading.
-    void modes_data()
-    {
-        QTest::addColumn<int>("usePlaylist");
-        QTest::addColumn<QString>("click");
-        QTest::addColumn<QString>("enabled");
-        const QString trackControls = QStringLiteral("lblCD1 cmbTrack lblTracks");
-        const QString listControls =
-            QStringLiteral("Label2 Label3 lstAvailable lstSelected cmdAdd cmdRemove cmdClear cmdReset");
-        const QString files = QStringLiteral(" cmdOpen cmdSave");
-        QTest::newRow("loaded in start-track mode") << 0 << "" << trackControls + files;
-        QTest::newRow("loaded in playlist mode") << 1 << "" << listControls + files;
-        QTest::newRow("start-track mode clicked") << 1 << "optNoPlayList" << trackControls;
-        QTest::newRow("playlist mode clicked") << 0 << "optPlayList" << listControls + files;
-    }
-    void modes()
-    {
-        QFETCH(int, usePlaylist);
-        QFETCH(QString, click);
-        QFETCH(QString, enabled);
-        Editor e(8, {3, 1, 3}, static_cast<int16_t>(usePlaylist));
-        if (!click.isEmpty())
-            e.form->findChild<QRadioButton*>(click)->click();
-        QStringList shown;
-        for (const char* name : {"lblCD1", "cmbTrack", "lblTracks", "Label2", "Label3", "lstAvailable", "lstSelected",
-                                 "cmdAdd", "cmdRemove", "cmdClear", "cmdReset", "cmdOpen", "cmdSave"}) {
-            if (e.form->findChild<QWidget*>(QLatin1String(name))->isEnabled())
-                shown << QLatin1String(name);
+        for (const QString& expected : shown) {
+            const QString name = expected.section(u'=', 0, 0);
+            QCOMPARE(name + u'=' + e.shown(name), expected);
         }
-        QCOMPARE(shown.join(u' '), enabled);
-        QCOMPARE(e.form->optPlayList->isChecked(), click.isEmpty() ? usePlaylist == 1 : click == "optPlayList");
-        for (const char* name : {"lblCD2", "lblCD3", "cmbDrive", "cmdRescan", "cmdOK"})
-            QVERIFY(e.form->findChild<QWidget*>(QLatin1String(name))->isEnabled());
-        QCOMPARE(e.selected(), "Track 3|Track 1|Track 3");
     }
 
-    // OK (or Esc) commits: a playlist in playlist mode, only the mode in start-track mode; an empty playlist is
-    // refused. An earlier playlist 5, 6 is committed.
-    void commit_data()
-    {
-        QTest::addColumn<bool>("playlistMode");
-        QTest::addColumn<QStringList>("items");
-        QTest::addColumn<bool>("escape");
-        QTest::addColumn<int>("usePlaylist");
-        QTest::addColumn<QString>("tracks");
-        QTest::addColumn<QString>("box");
-        const QStringList list{"Track 3", "Track 1", "Track 3"};
-        QTest::newRow("a playlist") << true << list << false << 1 << "3 1 3" << "";
-        QTest::newRow("Esc commits like OK") << true << list << true << 1 << "3 1 3" << "";
-        QTest::newRow("numbers read from files") << true << QStringList{"Track 3.5", "Track  7", "Track 2.5"} << false
-                                                  << 1 << "4 7 2" << "";
-        QTest::newRow("an empty playlist is refused")
-            << true << QStringList{} << false << 0 << "5 6"
-            << "Dawnbell [0]: Your playlist is empty.  Please add some tracks to your playlist.";
-        QTest::newRow("start-track mode keeps the playlist") << false << list << false << 0 << "5 6" << "";
-    }
-    void commit()
-    {
-        QFETCH(bool, playlistMode);
-        QFETCH(QStringList, items);
-        QFETCH(bool, escape);
-        QFETCH(int, usePlaylist);
-        QFETCH(QString, tracks);
-        QFETCH(QString, box);
-        Editor e(8, {5, 6}, 0);
-        (playlistMode ? e.form->optPlayList : e.form->optNoPlayList)->click();
-        e.setSelected(items);
-        e.form->open();
-        if (escape)
-            QTest::keyClick(e.form.get(), Qt::Key_Escape);
-        else
-            e.form->cmdOK->click();
-        QStringList committed;
-        for (int i = 0; i < e.w.module.PlaylistCount; ++i)
-            committed << QString::number(e.w.module.PlaylistTracks.at(static_cast<size_t>(i)));
-        QCOMPARE(e.w.module.UsePlaylist, usePlaylist);
-        QCOMPARE(committed.join(u' '), tracks);
-        QCOMPARE(e.boxes(), box);
-        QCOMPARE(e.form->isVisible(), !box.isEmpty());  // a refused playlist keeps the editor open
-    }
-
-    void disc_data()
-    {
-        QTest::addColumn<int>("tracks");
-        QTest::addColumn<int>("startTrack");
-        QTest::addColumn<QString>("count");
-        QTest::addColumn<QString>("available");
-        QTest::addColumn<QString>("shownTrack");
-        QTest::newRow("no disc: 25 tracks offered") << 0 << 5 << "No CD." << Tracks(1, 25) << "1";
-        QTest::newRow("a start track beyond the disc") << 3 << 5 << "3" << Tracks(1, 3) << "1";
-    }
-    void disc()
-    {
-        QFETCH(int, tracks);
-        QFETCH(int, startTrack);
-        QFETCH(QString, count);
-        QFETCH(QString, available);
-        QFETCH(QString, shownTrack);
-        Editor e(tracks, {}, 0, static_cast<int16_t>(startTrack));
-        QCOMPARE(e.form->lblTracks->text(), count);
-        QCOMPARE(Editor::Items(e.form->lstAvailable), available);
-        QCOMPARE(e.selected(), available);  // an empty playlist is proposed the whole disc
-        QCOMPARE(e.form->cmbTrack->count(), e.form->lstAvailable->count());
-        QCOMPARE(e.form->cmbTrack->currentText(), shownTrack);
-    }
-
-    // A file opened into a playlist "Track 5"; `kind` is "file" (the bytes given), "missing", "fifo", "folder",
-    // "under a file" (a path through a file) or "cancel" (the chooser cancelled).
-    void opening_data()
+    // Playlist files. Opening into a list holding "Track 5" a path that is `kind`: "file" (holding `bytes`),
+    // "missing", "fifo", "folder", or "cancel" (the chooser cancelled). Saving (`kind` "save") the list `saved`
+    // over an old playlist writes `bytes`, and opening it again with the same disc gives the list back; "save
+    // under a file" is a path through the old playlist, which cannot be written. Which lines a file may hold is
+    // test_playlist_file's; here, what the file, the list and the user see.
+    void files_data()
     {
         QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("saved");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("tracks");
         QTest::addColumn<QString>("loaded");
-        QTest::addColumn<QString>("box");  // %1 is the file's path
-        const QString kept = QStringLiteral("Track 5");
-        const auto file = [](const char* name, const QByteArray& bytes, int tracks, const QString& loaded,
-                             const QString& box = {}) {
-            QTest::newRow(name) << "file" << bytes << tracks << loaded << box;
+        QTest::addColumn<QString>("box");  // %1 is the path chosen, %2 the old playlist
+        const auto open = [](const char* tag, const char* kind, const QByteArray& bytes, int tracks,
+                             const QString& loaded, const QString& box = {}) {
+            QTest::newRow(tag) << kind << QStringList() << bytes << tracks << loaded << box;
         };
-        file("a saved playlist", "3\r\n12\r\n3\r\n", 12, "Track 3|Track 12|Track 3");
-        file("a blank before a number", " 7\r\n", 8, "Track  7");
-        file("a trailing empty line", "3\r\n\r\n", 8, kept, Invalid);
-        file("an empty file", "", 8, "");
-        file("tracks beyond the disc", "3\r\n9\r\n4\r\n", 8, "Track 3|Track 4", Modified);
-        file("no disc", "3\r\n", 0, "", Modified);
-        // Random bytes, and random digits with line ends: the first line out of range ends the reading.
-        QByteArray randomBytes(10'000'000, '\0');
-        QRandomGenerator random(11);
-        for (char& c : randomBytes)
-            c = static_cast<char>(random.generate());
-        file("10 MB of random bytes", randomBytes, 8, kept, Invalid);
-        QByteArray digits(PlaylistFileMaxBytes, '\0');
-        for (char& c : digits)
-            c = "0123456789\r\n"[random.bounded(12)];
-        file("1 MiB of random digits and line ends", digits, 99, kept, Invalid);
-        // The largest playlist: as many lines as a playlist holds, 1 MiB in all; one byte more is too much.
-        const QByteArray line = "7" + QByteArray(29, ' ') + "\r\n";
-        const QByteArray last = "7" + QByteArray(int(29 + PlaylistFileMaxBytes - line.size() * PlaylistMaxEntries), ' ');
-        const QByteArray largest = line.repeated(PlaylistMaxEntries - 1) + last + "\r\n";
-        QStringList items(PlaylistMaxEntries - 1, PlaylistItemText(QString::fromLatin1(line.chopped(2))));
-        items << PlaylistItemText(QString::fromLatin1(last));
-        file("the largest playlist", largest, 8, items.join(u'|'));
-        file("a byte more", largest + " ", 8, kept, Invalid);
-        QTest::newRow("missing") << "missing" << QByteArray() << 8 << kept
-                                 << "Error loading playlist [48]: The file %1 could not be opened: No such file or "
-                                    "directory.";
-        QTest::newRow("under a file") << "under a file" << QByteArray() << 8 << kept
-                                      << "Error loading playlist [48]: The file %1 could not be opened: Not a "
-                                         "directory.";
-        QTest::newRow("a FIFO") << "fifo" << QByteArray() << 8 << kept << Invalid;
-        QTest::newRow("a folder") << "folder" << QByteArray() << 8 << kept << Invalid;
-        QTest::newRow("the chooser cancelled") << "cancel" << QByteArray() << 8 << kept << "";
+        const QString kept = QStringLiteral("Track 5");
+        open("not a playlist", "file", "3\r\n\r\n", 8, kept, Invalid);
+        open("tracks beyond the disc", "file", "3\r\n9\r\n4\r\n", 8, "Track 3|Track 4", Modified);
+        open("no disc", "file", "3\r\n", 0, "", Modified);
+        // The largest file a playlist can be, and one byte more.
+        const QByteArray largest = "7" + QByteArray(PlaylistFileMaxBytes - 3, ' ') + "\r\n";
+        open("1 MiB", "file", largest, 8, PlaylistItemText(QString::fromLatin1(largest.chopped(2))));
+        open("a byte more", "file", largest + " ", 8, kept, Invalid);
+        open("missing", "missing", {}, 8, kept,
+             "Error loading playlist [48]: The file %1 could not be opened: No such file or directory.");
+        open("a FIFO", "fifo", {}, 8, kept, Invalid);
+        open("a folder", "folder", {}, 8, kept, Invalid);
+        open("the chooser cancelled", "cancel", {}, 8, kept);
+        const auto save = [](const char* tag, const char* kind, const QStringList& saved, const QByteArray& bytes,
+                             const QString& box = {}) {
+            QTest::newRow(tag) << kind << saved << bytes << 12 << saved.join(u'|') << box;
+        };
+        save("saved", "save", {"Track 3", "Track 12", "Track 3"}, "3\r\n12\r\n3\r\n");
+        save("saved, an item read with a blank", "save", {"Track  7", "Track 3.5"}, " 7\r\n3.5\r\n");
+        save("saved, an empty list, which opens empty", "save", {}, "");
+        save("a place that cannot be written", "save under a file", {"Track 3"}, "9\r\n",
+             "Error saving playlist [48]: The playlist could not be saved as %1.  %2 is a file, not a folder.");
     }
-    void opening()
+    void files()
     {
         QFETCH(QString, kind);
+        QFETCH(QStringList, saved);
         QFETCH(QByteArray, bytes);
         QFETCH(int, tracks);
         QFETCH(QString, loaded);
         QFETCH(QString, box);
         QTemporaryDir dir;
-        QString path = dir.filePath(QStringLiteral("wake up.dbp"));
-        if (kind == "file") {
-            QFile out(path);
-            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
-        } else if (kind == "fifo") {
+        const QString path = dir.filePath(QStringLiteral("wake up.dbp"));
+        const bool saving = kind.startsWith(QLatin1String("save"));
+        QFile file(path);
+        if (kind == "file" || saving)
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(saving ? QByteArray("9\r\n") : bytes) >= 0);
+        else if (kind == "fifo")
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        } else if (kind == "folder") {
+        else if (kind == "folder")
             QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("wake up.dbp")));
-        } else if (kind == "under a file") {
-            QFile out(path);
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            path += QStringLiteral("/list.dbp");
-        }
+        file.close();
+        const QString chosen = kind == "save under a file" ? path + QStringLiteral("/new.dbp") : path;
         Editor e(tracks);
-        e.setSelected({QStringLiteral("Track 5")});
-        e.w.platform.fileAnswers = {kind == "cancel" ? QString() : QStringLiteral(" %1 ").arg(path)};
-        e.form->cmdOpen->click();
+        e.setSelected(saving ? saved : QStringList{QStringLiteral("Track 5")});
+        e.w.platform.fileAnswers = {kind == "cancel" ? QString() : u' ' + chosen + u' '};
+        (saving ? e.form->cmdSave : e.form->cmdOpen)->click();
+        // The chooser: its title, filters, filter index, folder, and whether it saves.
+        const FakePlatform::FileRequest& asked = e.w.platform.fileRequests.at(0);
+        QCOMPARE(QStringList({asked.title, asked.filters.join(u';'), QString::number(asked.filterIndex),
+                              asked.initialDir, asked.save ? "save" : "open"})
+                     .join(u'|'),
+                 QString("%1|Dawnbell Playlists (*.dbp);*.dbp;All files (*);*|1|/home/sleeper|%2")
+                     .arg(saving ? "Save playlist as..." : "Open playlist...", saving ? "save" : "open"));
+        QCOMPARE(e.boxes(), QString(box).replace(QStringLiteral("%2"), path).replace(QStringLiteral("%1"), chosen));
+        if (saving) {
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), bytes);
+        }
+        if (kind == "save") {
+            e.setSelected({});
+            e.w.platform.fileAnswers = {path};
+            e.form->cmdOpen->click();
+        }
         QCOMPARE(e.selected(), loaded);
-        QCOMPARE(e.boxes(), box.arg(path));
-        const FakePlatform::FileRequest& asked = e.w.platform.fileRequests.at(0);
-        QCOMPARE(asked.title, "Open playlist...");
-        QCOMPARE(asked.filters, QStringList({"Dawnbell Playlists (*.dbp)", "*.dbp", "All files (*)", "*"}));
-        QCOMPARE(asked.filterIndex, 1);
-        QCOMPARE(asked.initialDir, "/home/sleeper");
-        QVERIFY(!asked.save);
-    }
-
-    // Saving asks the save chooser and writes each entry with CR LF; opening the file again with the same disc
-    // gives the same list. A place that cannot be written is reported and changes nothing.
-    void saving_data()
-    {
-        QTest::addColumn<QStringList>("items");
-        QTest::addColumn<bool>("writable");
-        QTest::addColumn<QByteArray>("file");
-        QTest::newRow("a playlist") << QStringList{"Track 3", "Track 12", "Track 3"} << true
-                                    << QByteArray("3\r\n12\r\n3\r\n");
-        QTest::newRow("an item read with a blank") << QStringList{"Track  7", "Track 3.5"} << true
-                                                   << QByteArray(" 7\r\n3.5\r\n");
-        QTest::newRow("an empty list") << QStringList{} << true << QByteArray();
-        QTest::newRow("a place that cannot be written") << QStringList{"Track 3"} << false << QByteArray("9\r\n");
-    }
-    void saving()
-    {
-        QFETCH(QStringList, items);
-        QFETCH(bool, writable);
-        QFETCH(QByteArray, file);
-        QTemporaryDir dir;
-        const QString old = dir.filePath(QStringLiteral("old.dbp"));
-        QFile oldFile(old);
-        QVERIFY(oldFile.open(QIODevice::WriteOnly) && oldFile.write("9\r\n") == 3);
-        oldFile.close();
-        // An old playlist is replaced, or a path that runs through it cannot be written.
-        const QString path = writable ? old : old + QStringLiteral("/new.dbp");
-        Editor e(12);
-        e.setSelected(items);
-        e.w.platform.fileAnswers = {path, old};
-        e.form->cmdSave->click();
-        const FakePlatform::FileRequest& asked = e.w.platform.fileRequests.at(0);
-        QCOMPARE(asked.title, "Save playlist as...");
-        QVERIFY(asked.save);
-        QCOMPARE(asked.initialDir, "/home/sleeper");
-        QVERIFY(oldFile.open(QIODevice::ReadOnly));
-        QCOMPARE(oldFile.readAll(), file);
-        QCOMPARE(e.boxes(), writable ? QString()
-                                     : QStringLiteral("Error saving playlist [48]: The playlist could not be saved as "
-                                                      "%1.  %2 is a file, not a folder.")
-                                           .arg(path, old));
-        if (!writable)
-            return;
-        e.setSelected({});
-        e.form->cmdOpen->click();
-        QCOMPARE(e.selected(), items.join(u'|'));
-        QCOMPARE(e.boxes(), QString());
     }
 };
 
