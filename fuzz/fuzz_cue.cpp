@@ -4,6 +4,7 @@
 // through, sought and closed. Every command answers 0 or an error the engine has a text for, the track count is
 // a number the disc can hold, a whole play ends stopped, and nothing crashes or hangs.
 
+#include "CheckedSend.h"
 #include "FuzzHome.h"
 #include "platform/cd_drives.h"
 #include "platform/media/MediaEngine.h"
@@ -33,20 +34,6 @@ bool writeImage(const QByteArray& cue, int sectors)
 
 QString drive;
 
-uint32_t send(MediaEngine& engine, const QString& command, QString* answer = nullptr)
-{
-    QString reply;
-    QString text;
-    const uint32_t code = engine.mciSendString(command, reply);
-    if (qEnvironmentVariableIsSet("FUZZ_SHOW"))
-        qInfo("%s -> %u %s", qPrintable(command), code, qPrintable(reply));
-    if (reply.size() > 255 || (code != 0 && (!reply.isEmpty() || !engine.mciGetErrorString(code, text))))
-        std::abort();
-    if (answer)
-        *answer = reply;
-    return code;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -72,34 +59,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     options.idleClose = std::chrono::milliseconds(10);
     options.drivePatience = std::chrono::milliseconds(2000);
     MediaEngine engine(std::move(options));
-    send(engine, QStringLiteral("open %1 shareable type cdaudio alias cd").arg(drive));
+    checkedSend(engine, QStringLiteral("open %1 shareable type cdaudio alias cd").arg(drive));
     QString count;
-    send(engine, QStringLiteral("status cd number of tracks"), &count);
+    checkedSend(engine, QStringLiteral("status cd number of tracks"), &count);
     bool isNumber = false;
     const int tracks = count.toInt(&isNumber);
     if (!count.isEmpty() && (!isNumber || tracks < 0 || tracks > 99))
         std::abort();
     for (const char* format : {"tmsf", "milliseconds"}) {
-        send(engine, QStringLiteral("set cd time format %1").arg(QLatin1String(format)));
-        send(engine, QStringLiteral("status cd length"));
+        checkedSend(engine, QStringLiteral("set cd time format %1").arg(QLatin1String(format)));
+        checkedSend(engine, QStringLiteral("status cd length"));
         for (int track = 1; track <= tracks + 1; ++track) {
             for (const char* item : {"length", "position", "type"})
-                send(engine, QStringLiteral("status cd %1 track %2").arg(QLatin1String(item)).arg(track));
+                checkedSend(engine, QStringLiteral("status cd %1 track %2").arg(QLatin1String(item)).arg(track));
         }
     }
-    send(engine, QStringLiteral("set cd time format tmsf"));
+    checkedSend(engine, QStringLiteral("set cd time format tmsf"));
     QString mode;
-    const uint32_t played = send(engine, QStringLiteral("play cd from 1 wait"));
-    send(engine, QStringLiteral("status cd mode"), &mode);
+    const uint32_t played = checkedSend(engine, QStringLiteral("play cd from 1 wait"));
+    checkedSend(engine, QStringLiteral("status cd mode"), &mode);
     if (played == 0 && mode != QLatin1String("stopped"))
         std::abort();
-    send(engine, QStringLiteral("status cd current track"));
-    send(engine, QStringLiteral("status cd position"));
-    send(engine, QStringLiteral("seek cd to %1").arg(tracks));
-    send(engine, QStringLiteral("play cd"));
-    send(engine, QStringLiteral("status cd position"));
-    send(engine, QStringLiteral("stop cd"));
-    send(engine, QStringLiteral("seek cd to end"));
-    send(engine, QStringLiteral("close cd"));
+    checkedSend(engine, QStringLiteral("status cd current track"));
+    checkedSend(engine, QStringLiteral("status cd position"));
+    checkedSend(engine, QStringLiteral("seek cd to %1").arg(tracks));
+    checkedSend(engine, QStringLiteral("play cd"));
+    checkedSend(engine, QStringLiteral("status cd position"));
+    checkedSend(engine, QStringLiteral("stop cd"));
+    checkedSend(engine, QStringLiteral("seek cd to end"));
+    checkedSend(engine, QStringLiteral("close cd"));
     return 0;
 }

@@ -6,6 +6,7 @@
 // text for, with a reply of at most 255 characters that is empty on failure, without a crash or a hang, and the
 // engine closes everything when it goes.
 
+#include "CheckedSend.h"
 #include "FuzzHome.h"
 #include "platform/cd_drives.h"
 #include "platform/media/MediaEngine.h"
@@ -41,14 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     MediaEngine engine(std::move(options));
     const QStringList commands =
         QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size)).split(QLatin1Char('\n'));
-    for (const QString& command : commands.mid(0, 32)) {
-        QString reply;
-        QString text;
-        const uint32_t code = engine.mciSendString(command, reply);
-        if (qEnvironmentVariableIsSet("FUZZ_SHOW"))
-            qInfo("%s -> %u %s", qPrintable(command), code, qPrintable(reply));
-        if (reply.size() > 255 || (code != 0 && (!reply.isEmpty() || !engine.mciGetErrorString(code, text))))
-            std::abort();
-    }
+    for (const QString& command : commands.mid(0, 32))
+        checkedSend(engine, command);
     return 0;
 }
