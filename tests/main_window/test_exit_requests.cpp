@@ -85,7 +85,6 @@ private slots:
         QTest::newRow("ringing") << "close" << World::Ringing << true << 0 << false << turnOff;
         QTest::newRow("session: armed, Yes") << "session" << World::On << true << 6 << true << ask;
         QTest::newRow("session: armed, No") << "session" << World::On << true << 7 << false << ask;
-        QTest::newRow("session: ringing") << "session" << World::Ringing << true << 0 << false << turnOff;
         QTest::newRow("session: ringing, no leave to ask")
             << "session, no asking" << World::Ringing << true << 0 << true << QStringList();
     }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numeric>
 
 namespace audiofix {
 
@@ -272,10 +273,8 @@ double rms(const std::vector<float>& x, size_t begin, size_t count)
     count = std::min(count, x.size() - begin);
     if (count == 0)
         return 0.0;
-    double sum = 0.0;
-    for (size_t i = begin; i < begin + count; ++i)
-        sum += double(x[i]) * x[i];
-    return std::sqrt(sum / double(count));
+    const auto from = x.begin() + qsizetype(begin);
+    return std::sqrt(std::inner_product(from, from + qsizetype(count), from, 0.0) / double(count));
 }
 
 double toneLevel(const std::vector<float>& x, size_t begin, size_t count, double hz, int rate)
@@ -300,15 +299,9 @@ double toneLevel(const std::vector<float>& x, size_t begin, size_t count, double
 double dominantTone(const std::vector<float>& x, size_t begin, size_t count, const std::vector<double>& candidates,
                     int rate)
 {
-    double best = 0.0, bestLevel = -1.0;
-    for (double hz : candidates) {
-        const double level = toneLevel(x, begin, count, hz, rate);
-        if (level > bestLevel) {
-            bestLevel = level;
-            best = hz;
-        }
-    }
-    return best;
+    return *std::max_element(candidates.begin(), candidates.end(), [&](double a, double b) {
+        return toneLevel(x, begin, count, a, rate) < toneLevel(x, begin, count, b, rate);
+    });
 }
 
 std::vector<Span> toneSpans(const std::vector<float>& x, double hz, int rate, double minLevel, double windowSeconds)
@@ -353,20 +346,12 @@ size_t audibleFrames(const std::vector<float>& x, size_t minGap)
 
 size_t firstSound(const std::vector<float>& x, float threshold)
 {
-    for (size_t i = 0; i < x.size(); ++i) {
-        if (std::fabs(x[i]) > threshold)
-            return i;
-    }
-    return x.size();
+    return size_t(std::find_if(x.begin(), x.end(), [&](float v) { return std::fabs(v) > threshold; }) - x.begin());
 }
 
 size_t lastSound(const std::vector<float>& x, float threshold)
 {
-    for (size_t i = x.size(); i > 0; --i) {
-        if (std::fabs(x[i - 1]) > threshold)
-            return i;
-    }
-    return 0;
+    return size_t(x.rend() - std::find_if(x.rbegin(), x.rend(), [&](float v) { return std::fabs(v) > threshold; }));
 }
 
 }  // namespace audiofix

@@ -75,7 +75,7 @@ Audio readRawS16(const QString& path, int rate = cdRate);
 double rms(const std::vector<float>& x, size_t begin, size_t count);
 // Amplitude of the component at `hz` over the window (Goertzel): a full-scale sine of `hz` reads 1.0.
 double toneLevel(const std::vector<float>& x, size_t begin, size_t count, double hz, int rate = cdRate);
-// The one of `candidates` that is loudest over the window.
+// The one of `candidates` (not empty) that is loudest over the window.
 double dominantTone(const std::vector<float>& x, size_t begin, size_t count, const std::vector<double>& candidates,
                     int rate = cdRate);
 
