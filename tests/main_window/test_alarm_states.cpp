@@ -200,7 +200,7 @@ private slots:
         QCOMPARE(w.state(), World::On);
     }
 
-    void notificationArea()
+    void notificationAreaAndCaption()
     {
         World w{{"Settings/ShowInNotify", "1"}, {"Settings/ShowTimeRemaining", "1"}};
         w.startWithDisc();
@@ -220,7 +220,15 @@ private slots:
         QVERIFY(f.isVisible() && !f.IsMinimized() && !w.platform.iconShown);
         w.platform.iconCallback(WM_RBUTTONUP);
         QCOMPARE(w.platform.popups, 1);
-        // Minimized to the taskbar the caption carries the countdown: test_main_window_hints_menus'.
+        // Minimized to the taskbar, the caption carries the countdown; restored, it is "Dawnbell" again.
+        w.settings().ShowInNotify = 0;
+        f.setWindowState(Qt::WindowMinimized);
+        w.tickAt(7, 0, 4);
+        w.tickAt(7, 0, 5);
+        QCOMPARE(f.windowTitle(), u"Dawnbell - 00:44:56"_s);
+        f.setWindowState(Qt::WindowNoState);
+        w.tickAt(7, 0, 6);
+        QCOMPARE(f.windowTitle(), u"Dawnbell"_s);
     }
 
     void minimizingARingingAlarm_data()
