@@ -110,7 +110,6 @@ private slots:
         // Flags decided by their last character: "1" loops, "0" unchecks.
         QTest::newRow("loop -1") << "Alarm/LoopSound" << "-1" << "1";
         QTest::newRow("loop 10") << "Alarm/LoopSound" << "10" << "0";
-        QTest::newRow("loop yes") << "Alarm/LoopSound" << "yes" << "0";
         QTest::newRow("save on exit -1") << "Settings/SaveOnExit" << "-1" << "1";
         QTest::newRow("save on exit empty") << "Settings/SaveOnExit" << "" << "1";
         QTest::newRow("CD off yes") << "Settings/CDOffWithAlarm" << "yes" << "1";

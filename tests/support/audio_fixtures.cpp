@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <numeric>
 
@@ -107,21 +108,14 @@ bool writeMidiFile(const QString& path, const std::vector<MidiNote>& notes, int 
 {
     constexpr int division = 480;      // ticks per quarter note
     constexpr double ticksPerSecond = division * 2.0;  // 120 beats a minute
-    struct Event {
-        int64_t tick;
-        int order;  // note-offs before note-ons at the same tick
-        QByteArray bytes;
-    };
-    std::vector<Event> events;
+    // By tick; note-offs before note-ons at the same tick, else in the order given.
+    std::multimap<std::pair<int64_t, int>, QByteArray> events;
     for (const MidiNote& n : notes) {
-        const auto on = int64_t(std::llround(n.startSeconds * ticksPerSecond));
-        const auto off = int64_t(std::llround((n.startSeconds + n.seconds) * ticksPerSecond));
-        events.push_back({on, 1, QByteArray{"\x90", 1} + char(n.key) + char(n.velocity)});
-        events.push_back({off, 0, QByteArray{"\x80", 1} + char(n.key) + char(0)});
+        events.emplace(std::pair{std::llround(n.startSeconds * ticksPerSecond), 1},
+                       QByteArray{"\x90", 1} + char(n.key) + char(n.velocity));
+        events.emplace(std::pair{std::llround((n.startSeconds + n.seconds) * ticksPerSecond), 0},
+                       QByteArray{"\x80", 1} + char(n.key) + char(0));
     }
-    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-        return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
-    });
     QByteArray track;
     putVarLength(track, 0);
     track.append("\xFF\x51\x03\x07\xA1\x20", 6);  // 500000 microseconds a quarter note
@@ -129,10 +123,10 @@ bool writeMidiFile(const QString& path, const std::vector<MidiNote>& notes, int 
     track.append(char(0xC0));
     track.append(char(program));
     int64_t tick = 0;
-    for (const Event& e : events) {
-        putVarLength(track, uint32_t(e.tick - tick));
-        tick = e.tick;
-        track.append(e.bytes);
+    for (const auto& [at, bytes] : events) {
+        putVarLength(track, uint32_t(at.first - tick));
+        tick = at.first;
+        track.append(bytes);
     }
     putVarLength(track, 0);
     track.append("\xFF\x2F\x00", 3);
