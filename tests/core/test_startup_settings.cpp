@@ -110,7 +110,6 @@ private slots:
         // Flags decided by their last character: "1" loops, "0" unchecks.
         QTest::newRow("loop -1") << "Alarm/LoopSound" << "-1" << "1";
         QTest::newRow("loop 10") << "Alarm/LoopSound" << "10" << "0";
-        QTest::newRow("loop yes") << "Alarm/LoopSound" << "yes" << "0";
         QTest::newRow("save on exit -1") << "Settings/SaveOnExit" << "-1" << "1";
         QTest::newRow("save on exit empty") << "Settings/SaveOnExit" << "" << "1";
         QTest::newRow("CD off yes") << "Settings/CDOffWithAlarm" << "yes" << "1";
@@ -126,11 +125,9 @@ private slots:
         QTest::newRow("sleep beyond 16 bits") << "Settings/SleepTime" << "99999999999" << "15";
         QTest::newRow("peak 1e999") << "Alarm/GradualVolumePeak" << "1e999" << "40000";
         QTest::newRow("alarm time in words") << "Alarm/AlarmTime" << "half past seven" << "7:45:00 AM";
-        QTest::newRow("alarm time, leading zero") << "Alarm/AlarmTime" << "07:45:00 AM" << "7:45:00 AM";
-        // Hand-written alarm times are read as the times they mean, in the program's own form.
+        // Hand-written alarm times are read as the times they mean, in the program's own form (which texts
+        // mean a time is the text rules' test).
         QTest::newRow("alarm time without seconds") << "Alarm/AlarmTime" << "6:30 am" << "6:30:00 AM";
-        QTest::newRow("alarm time, 24-hour") << "Alarm/AlarmTime" << "18:30" << "6:30:00 PM";
-        QTest::newRow("alarm time, blank before") << "Alarm/AlarmTime" << " 7:45:00 AM" << "7:45:00 AM";
     }
 
     // What start-up could not read is said in the status bar once it is through, also when it arms the alarm.

@@ -178,7 +178,6 @@ int FakePlatform::showModal(QDialog& form)
 
 bool FakePlatform::shellNotifyIcon(int message, const NotifyIconData& data)
 {
-    iconCalls.emplace_back(message, data.szTip);
     // An icon is added once; only an icon that is there can be modified or deleted.
     const bool known = message == NIM_ADD || message == NIM_MODIFY || message == NIM_DELETE;
     if (!trayAvailable || !known || iconShown != (message != NIM_ADD))
@@ -191,7 +190,7 @@ bool FakePlatform::shellNotifyIcon(int message, const NotifyIconData& data)
 
 int FakePlatform::getDeviceCaps(QWidget*, int index)
 {
-    return index == BITSPIXEL ? bitsPerPixel : index == PLANES ? planes : 0;
+    return index == BITSPIXEL ? bitsPerPixel : index == PLANES ? 1 : 0;
 }
 
 int FakePlatform::showNotification(const QString& title, const QString& text,

@@ -59,8 +59,7 @@ public:
     QStringList cdDrives;  // names such as "E:" that are CD-ROM drives
     int getDriveType(const QString& root) override;
     QString cdDevicePath(const QString& root) override;
-    int driveRescans = 0;
-    void rescanDrives() override { ++driveRescans; }
+    void rescanDrives() override {}
 
     // --- Settings store -----------------------------------------------------------------------------------
     QMap<QString, QString> store;  // "Section/Key" -> text, as committed
@@ -131,7 +130,6 @@ public:
     bool trayAvailable = true;
     bool iconShown = false;
     QString iconTip;
-    std::vector<std::pair<int, QString>> iconCalls;  // every operation with its tip
     std::function<void(int)> iconCallback;
     bool shellNotifyIcon(int message, const NotifyIconData& data) override;
     void setNotifyIconCallback(std::function<void(int)> callback) override { iconCallback = std::move(callback); }
@@ -166,15 +164,13 @@ public:
     void sleepUntil(const QDateTime& wakeAt);
 
     // --- System information and clock --------------------------------------------------------------------
-    QString exePath = QStringLiteral("/opt/dawnbell/bin/dawnbell");
     QString cdPlayer;  // empty: no CD player installed
     QStringList readableFiles;
     int bitsPerPixel = 24;
-    int planes = 1;
     QDateTime clock = QDateTime(QDate(2026, 12, 7), QTime(7, 0, 0));
     void advance(int msec) { clock = clock.addMSecs(msec); }
 
-    QString moduleFileName() override { return exePath; }
+    QString moduleFileName() override { return QStringLiteral("/opt/dawnbell/bin/dawnbell"); }
     QString systemFolder() override { return QStringLiteral("/usr/bin"); }
     QString windowsFolder() override { return QStringLiteral("/usr/share"); }
     QString homeFolder() override { return QStringLiteral("/home/sleeper"); }

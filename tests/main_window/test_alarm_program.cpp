@@ -1,7 +1,6 @@
 // The real Dawnbell (the Linux platform and the media engine, recorded by SDL's disk driver) at the alarm: for every
 // kind of failure of its sources the built-in alarm tone is heard within two seconds, while the error boxes still
-// wait for the user; without any audio output the notice says why; and an album folder of FLAC files, as the alarm
-// CD, plays its start track.
+// wait for the user; and without any audio output the notice says why.
 
 #include "core/Module1.h"
 #include "core/TextRules.h"
@@ -77,12 +76,6 @@ struct Dawnbell {
         form = std::make_unique<frmMain>(*module);
         module->Main();
     }
-    ~Dawnbell()
-    {
-        form.reset();
-        module.reset();
-        platform.reset();
-    }
 
     // Arms the alarm for the next second but one and returns when it rings, with the steady-clock time of its
     // second. Error boxes are closed `boxesFor` ms after the alarm, as a user who wakes would.
@@ -124,7 +117,6 @@ private slots:
         QVERIFY(audiofix::writeMidiFile(Home() + u"/reveille.mid"_s, {{69, 0.0, 5.0}}));
         QDir(discsFolder()).removeRecursively();
         QVERIFY(QDir().mkpath(discsFolder() + u"/empty"_s));
-        QVERIFY(audiofix::writeAlbumFolder(discsFolder() + u"/morning"_s, {{440, 5}, {660, 5}, {880, 5}}));
     }
 
     // Each kind of failure: the sources chosen, what is done to them `failAfter` ms after the alarm (-1: nothing),
@@ -209,24 +201,6 @@ private slots:
         // The sound server is back: the tone sounds at the next try.
         QTRY_VERIFY_WITH_TIMEOUT(dawnbell.engine->firstSoundNs(u"tone"_s) != 0, 4000);
         dawnbell.form->cmdSnooze_Click();
-    }
-
-    // An album folder of three FLAC files as the alarm CD, start track 2: its second file is heard, and nothing else.
-    void anAlbumFolderPlaysItsStartTrack()
-    {
-        const QString recording = Home() + u"/album.raw"_s;
-        Dawnbell dawnbell(recording, {{u"Alarm/AlarmType"_s, u"2"_s}, {u"Settings/CDDrive"_s, DriveOf(u"morning"_s)},
-                                      {u"Alarm/CDStartTrack"_s, u"2"_s}}, {});
-        dawnbell.ring(0);
-        QVERIFY(RecordFor(recording, 3.0));
-        QCOMPARE(dawnbell.module->Notice, QString());
-        QCOMPARE(dawnbell.engine->firstSoundNs(u"tone"_s), int64_t(0));
-        dawnbell.form->cmdOnOff_Click();
-        const audiofix::Audio heard = audiofix::readRawS16(recording);
-        QVERIFY(heard.seconds() > 2.5);
-        const size_t window = heard.at(2.0);
-        QCOMPARE(audiofix::dominantTone(heard.left, heard.at(0.3), window, {440, 660, 880, 1000}), 660.0);
-        QVERIFY(audiofix::toneLevel(heard.left, heard.at(0.3), window, 660) > 0.4);
     }
 };
 

@@ -1,5 +1,5 @@
 // The clock tick and the alarm's states: arming, firing (once, late ticks, suspend gaps), snooze, turning off,
-// the keys, the close rules, the notification area and the caption, the minimize warning and the message panel.
+// the keys, the notification area and the caption, the minimize warning and the message panel.
 // The countdown and snooze arithmetic on time texts is the text rules' test; here is what the window does.
 
 #include "tests/fakes/World.h"
@@ -200,41 +200,6 @@ private slots:
         QCOMPARE(w.state(), World::On);
     }
 
-    void closing_data()
-    {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("ends");
-        QTest::addColumn<QStringList>("boxes");
-        const QStringList ask{"If you exit Dawnbell, then the alarm you have set will not go off.  Exit anyway?"};
-        QTest::newRow("off") << World::Off << 0 << true << QStringList();
-        QTest::newRow("armed, Yes") << World::On << 6 << true << ask;
-        QTest::newRow("armed, No") << World::On << 7 << false << ask;
-        QTest::newRow("ringing") << World::Ringing << 0 << false
-                                 << QStringList{"You must turn off the alarm before you exit."};
-    }
-    void closing()
-    {
-        QFETCH(QString, state);
-        QFETCH(int, answer);
-        QFETCH(bool, ends);
-        QFETCH(QStringList, boxes);
-        World w;
-        w.startWithDisc();
-        if (state == World::On)
-            w.arm();
-        if (state == World::Ringing)
-            QVERIFY(w.ring());
-        if (answer)
-            w.platform.boxAnswers.push_back(answer);
-        w.form.close();
-        QCOMPARE(w.module.ProgramEnded, ends);
-        QCOMPARE(w.boxTexts(), boxes);
-        QCOMPARE(w.state(), state);
-        QCOMPARE(w.form.Timer1->isActive(), !ends);  // an ended program's windows and timers are gone
-        QCOMPARE(w.form.isVisible(), !ends);
-    }
-
     void notificationAreaAndCaption()
     {
         World w{{"Settings/ShowInNotify", "1"}, {"Settings/ShowTimeRemaining", "1"}};
@@ -316,6 +281,8 @@ private slots:
         QCOMPARE(f.HeightTwips(), MessageHeightTwips);
         QVERIFY(f.txtAlarm->y() > f.FrameOptions->geometry().bottom());  // below the status icons, all in sight
         QVERIFY(f.cmdHideMessage->geometry().bottom() < f.SBar->y());
+        for (QWidget* control : {static_cast<QWidget*>(f.txtAlarm), static_cast<QWidget*>(f.cmdHideMessage)})
+            QVERIFY(f.centralWidget()->rect().contains(control->geometry()));
         QCOMPARE(f.focusWidget(), f.chk1);
         f.cmdHideMessage_Click();
         QCOMPARE(f.HeightTwips(), NormalHeightTwips);

@@ -12,89 +12,80 @@ using namespace Qt::StringLiterals;
 class TestDesktopEvents : public QObject {
     Q_OBJECT
 private slots:
-    // The notification offers Snooze exactly when the window's snooze button is offered.
-    void theRingingAlarmIsNotified_data()
+    // The ringing alarm's notification offers Snooze exactly when the window's snooze button is offered. A
+    // button of it does what the window's button does, while the alarm it was shown for rings; the notification
+    // goes when the alarm is silenced by any means.
+    void buttonsAndSilencing_data()
     {
         QTest::addColumn<int>("allowSnooze");
         QTest::addColumn<int>("multiple");
-        QTest::addColumn<int>("rings");  // the last ring is looked at; a snooze in between
-        QTest::addColumn<QStringList>("buttons");
-        QTest::newRow("snooze allowed") << 1 << 0 << 1 << QStringList{u"Snooze"_s, u"Turn off"_s};
-        QTest::newRow("no snooze") << 0 << 0 << 1 << QStringList{u"Turn off"_s};
-        QTest::newRow("the one snooze used") << 1 << 0 << 2 << QStringList{u"Turn off"_s};
-        QTest::newRow("snoozes without end") << 1 << 1 << 2 << QStringList{u"Snooze"_s, u"Turn off"_s};
+        QTest::addColumn<QStringList>("steps");  // "press <key>" in the notification, "ring" again, or a window's action
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QStringList>("buttons");  // of the notification still there; none: it went
+        const auto press = [](const QString& key) { return u"press "_s + key; };
+        const QStringList both{u"Snooze"_s, u"Turn off"_s};
+        const QStringList turnOff{u"Turn off"_s};
+        QTest::newRow("snooze allowed") << 1 << 0 << QStringList() << World::IsRinging << both;
+        QTest::newRow("no snooze") << 0 << 0 << QStringList() << World::IsRinging << turnOff;
+        QTest::newRow("the one snooze used") << 1 << 0 << QStringList{u"snooze"_s, u"ring"_s} << World::IsRinging
+                                             << turnOff;
+        QTest::newRow("snoozes without end") << 1 << 1 << QStringList{u"snooze"_s, u"ring"_s} << World::IsRinging
+                                             << both;
+        QTest::newRow("press Snooze") << 1 << 0 << QStringList{press(NotificationSnooze)} << World::IsArmed
+                                      << QStringList();
+        QTest::newRow("press Turn off") << 1 << 0 << QStringList{press(NotificationTurnOff)} << World::IsOff
+                                        << QStringList();
+        QTest::newRow("press Snooze, none offered") << 0 << 0 << QStringList{press(NotificationSnooze)}
+                                                    << World::IsRinging << turnOff;
+        QTest::newRow("an unknown key") << 1 << 0 << QStringList{press(u"default"_s)} << World::IsRinging << both;
+        QTest::newRow("snooze button, then a late Turn off")
+            << 1 << 0 << QStringList{u"snooze"_s, press(NotificationTurnOff)} << World::IsArmed << QStringList();
+        QTest::newRow("on/off button") << 1 << 0 << QStringList{u"off"_s} << World::IsOff << QStringList();
+        QTest::newRow("on/off button, the sources play on") << 1 << 0 << QStringList{u"uncheck mnuOff"_s, u"off"_s}
+                                                            << World::IsOff << QStringList();
+        QTest::newRow("the session ends") << 1 << 0 << QStringList{u"end"_s} << World::IsRinging << QStringList();
     }
-    void theRingingAlarmIsNotified()
+    void buttonsAndSilencing()
     {
         QFETCH(int, allowSnooze);
         QFETCH(int, multiple);
-        QFETCH(int, rings);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, state);
         QFETCH(QStringList, buttons);
         World w;
         w.start();
         w.settings().AllowSnooze = int16_t(allowSnooze);
         w.settings().AllowMultipleSnoozes = int16_t(multiple);
         QVERIFY(w.ring());
-        for (int ring = 1; ring < rings; ++ring) {
-            w.main().cmdSnooze_Click();
-            QVERIFY(w.platform.notifications.empty());
-            QVERIFY(w.ring(QTime(7, 53)));
-        }
-        QCOMPARE(w.platform.notifications.size(), size_t(1));
-        const FakePlatform::Notification& shown = w.platform.notifications.begin()->second;
-        QCOMPARE(shown.title, u"Wake up!"_s);
-        QCOMPARE(shown.text, u"The alarm set for %1 is going off."_s.arg(w.module.AlarmAt));
-        QCOMPARE(shown.urgency, NotificationUrgency::Normal);
-        QCOMPARE(shown.actions, buttons);
-    }
-
-    // A notification button does what the window's button does, while the alarm it was shown for rings; the
-    // notification goes when the alarm is silenced by any means.
-    void buttonsAndSilencing_data()
-    {
-        QTest::addColumn<int>("allowSnooze");
-        QTest::addColumn<QStringList>("steps");  // "press <key>" in the notification, or a window's action
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<bool>("shown");  // the notification is still there
-        const auto press = [](const QString& key) { return u"press "_s + key; };
-        QTest::newRow("press Snooze") << 1 << QStringList{press(NotificationSnooze)} << World::IsArmed << false;
-        QTest::newRow("press Turn off") << 1 << QStringList{press(NotificationTurnOff)} << World::IsOff << false;
-        QTest::newRow("press Snooze, none offered") << 0 << QStringList{press(NotificationSnooze)} << World::IsRinging
-                                                    << true;
-        QTest::newRow("an unknown key") << 1 << QStringList{press(u"default"_s)} << World::IsRinging << true;
-        QTest::newRow("snooze button, then a late Turn off")
-            << 1 << QStringList{u"snooze"_s, press(NotificationTurnOff)} << World::IsArmed << false;
-        QTest::newRow("on/off button") << 1 << QStringList{u"off"_s} << World::IsOff << false;
-        QTest::newRow("on/off button, the sources play on") << 1 << QStringList{u"uncheck mnuOff"_s, u"off"_s}
-                                                            << World::IsOff << false;
-        QTest::newRow("the session ends") << 1 << QStringList{u"end"_s} << World::IsRinging << false;
-    }
-    void buttonsAndSilencing()
-    {
-        QFETCH(int, allowSnooze);
-        QFETCH(QStringList, steps);
-        QFETCH(QString, state);
-        QFETCH(bool, shown);
-        World w;
-        w.start();
-        w.settings().AllowSnooze = int16_t(allowSnooze);
-        QVERIFY(w.ring());
-        const int id = w.module.AlarmNotification;
+        int id = w.module.AlarmNotification;
         for (const QString& step : steps) {
-            if (step.startsWith(u"press "_s))
+            if (step.startsWith(u"press "_s)) {
                 w.platform.pressNotificationButton(id, step.mid(6));
-            else if (step == u"snooze"_s)
+            } else if (step == u"snooze"_s) {
                 w.main().cmdSnooze_Click();
-            else if (step == u"off"_s)
+                QVERIFY(w.platform.notifications.empty());
+            } else if (step == u"ring"_s) {
+                QVERIFY(w.ring(QTime(7, 53)));
+                id = w.module.AlarmNotification;
+            } else if (step == u"off"_s) {
                 w.main().cmdOnOff_Click();
-            else if (step == u"uncheck mnuOff"_s)
+            } else if (step == u"uncheck mnuOff"_s) {
                 w.main().mnuOff->setChecked(false);
-            else
+            } else {
                 w.module.ExitOnRequest();
+            }
         }
         QCOMPARE(w.alarmState(), state);
-        QCOMPARE(w.platform.notifications.count(id), size_t(shown));
+        const bool shown = !buttons.isEmpty();
+        QCOMPARE(w.platform.notifications.size(), size_t(shown));
         QCOMPARE(w.module.AlarmNotification, shown ? id : 0);
+        if (shown) {
+            const FakePlatform::Notification& notification = w.platform.notifications.at(id);
+            QCOMPARE(notification.title, u"Wake up!"_s);
+            QCOMPARE(notification.text, u"The alarm set for %1 is going off."_s.arg(w.module.AlarmAt));
+            QCOMPARE(notification.urgency, NotificationUrgency::Normal);
+            QCOMPARE(notification.actions, buttons);
+        }
     }
 
     // The delay is held from the tick after arming until the alarm rings or is turned off; a snooze arms again.

@@ -1,30 +1,17 @@
 // When the system or the desktop session asks Dawnbell to end: the signals that end a program arrive on the
-// interface thread, the settings are saved as at exit and every source stops without a question; a session
-// that lets Dawnbell ask meets the window's close rules.
+// interface thread, the settings are saved as at exit and every source stops without a question. The close
+// button, Exit and a session that lets Dawnbell ask meet the same close rules.
 
 #include "platform/linux/ExitSignals.h"
 #include "tests/fakes/World.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <csignal>
-
-namespace {
-
-enum class State { Off, Armed, Sounding };
-
-void Enter(World& w, State state)
-{
-    if (state != State::Off)
-        w.main().cmdOnOff_Click();
-    if (state == State::Sounding)
-        w.module.SoundAlarm();
-}
-
-}  // namespace
 
 class TestExitRequests : public QObject {
     Q_OBJECT
@@ -59,14 +46,13 @@ private slots:
         QFETCH(bool, saveOnExit);
         QFETCH(bool, sounding);
         World w;
-        w.platform.cdDrives = {QStringLiteral("D:")};
-        w.platform.insertDisc(5);
         w.platform.cdPlayer = QStringLiteral("/usr/bin/cdplayer");
         w.platform.readableFiles << w.platform.cdPlayer;
+        w.startWithDisc();
         w.platform.answer(QStringLiteral("status cd mode"), 0, QStringLiteral("playing"));
-        w.start();
         w.main().mnuSaveOnExit->setChecked(saveOnExit);
-        Enter(w, sounding ? State::Sounding : State::Off);
+        if (sounding)
+            QVERIFY(w.ring());
         w.platform.clearLog();
         w.platform.boxes.clear();
 
@@ -80,39 +66,59 @@ private slots:
             QVERIFY2(commands.contains(QLatin1String(stop)), stop);
     }
 
-    void theSessionMeetsTheCloseRules_data()
+    // The window's close button, Exit and a session that may ask meet the same rules; a session that may not ask
+    // ends the program at once. `save` false: "Save settings on exit" is cleared first, which saves once.
+    void closeRules_data()
     {
-        QTest::addColumn<bool>("mayAsk");
-        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("via");  // "close", "session", "session, no asking"
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<bool>("save");
         QTest::addColumn<int>("answer");  // to the question, if one is asked
         QTest::addColumn<bool>("ends");
-        QTest::addColumn<QString>("box");
-        const QString armedQuestion =
-            QStringLiteral("If you exit Dawnbell, then the alarm you have set will not go off.  Exit anyway?");
-        QTest::newRow("off") << true << int(State::Off) << 0 << true << QString();
-        QTest::newRow("armed, No") << true << int(State::Armed) << 7 << false << armedQuestion;
-        QTest::newRow("armed, Yes") << true << int(State::Armed) << 6 << true << armedQuestion;
-        QTest::newRow("sounding") << true << int(State::Sounding) << 0 << false
-                                  << QStringLiteral("You must turn off the alarm before you exit.");
-        QTest::newRow("sounding, no leave to ask") << false << int(State::Sounding) << 0 << true << QString();
+        QTest::addColumn<QStringList>("boxes");
+        const QStringList ask{"If you exit Dawnbell, then the alarm you have set will not go off.  Exit anyway?"};
+        const QStringList turnOff{"You must turn off the alarm before you exit."};
+        QTest::newRow("off") << "close" << World::Off << true << 0 << true << QStringList();
+        QTest::newRow("off, not saving") << "close" << World::Off << false << 0 << true << QStringList();
+        QTest::newRow("armed, Yes") << "close" << World::On << true << 6 << true << ask;
+        QTest::newRow("armed, No") << "close" << World::On << true << 7 << false << ask;
+        QTest::newRow("ringing") << "close" << World::Ringing << true << 0 << false << turnOff;
+        QTest::newRow("session: armed, Yes") << "session" << World::On << true << 6 << true << ask;
+        QTest::newRow("session: armed, No") << "session" << World::On << true << 7 << false << ask;
+        QTest::newRow("session: ringing, no leave to ask")
+            << "session, no asking" << World::Ringing << true << 0 << true << QStringList();
     }
-    void theSessionMeetsTheCloseRules()
+    void closeRules()
     {
-        QFETCH(bool, mayAsk);
-        QFETCH(int, state);
+        QFETCH(QString, via);
+        QFETCH(QString, state);
+        QFETCH(bool, save);
         QFETCH(int, answer);
         QFETCH(bool, ends);
-        QFETCH(QString, box);
+        QFETCH(QStringList, boxes);
         World w;
-        w.start();
-        Enter(w, State(state));
+        w.startWithDisc();
+        if (!save) {
+            w.main().mnuSaveOnExit_Click();  // saved at once, with the choice already cleared
+            QCOMPARE(w.platform.store.value(QStringLiteral("Settings/SaveOnExit")), QStringLiteral("0"));
+            QVERIFY(!w.main().SaveOnExit());
+        }
+        if (state == World::On)
+            w.arm();
+        if (state == World::Ringing)
+            QVERIFY(w.ring());
         if (answer != 0)
             w.platform.boxAnswers.push_back(answer);
-
-        QCOMPARE(w.main().Session_CommitData(mayAsk), ends);
+        if (via == QLatin1String("close"))
+            w.main().close();
+        else
+            QCOMPARE(w.main().Session_CommitData(via == QLatin1String("session")), ends);
         QCOMPARE(w.module.ProgramEnded, ends);
-        QCOMPARE(w.platform.commits, ends ? 1 : 0);
-        QCOMPARE(w.platform.boxes.empty() ? QString() : w.platform.boxes.front().text, box);
+        QCOMPARE(w.boxTexts(), boxes);
+        QCOMPARE(w.platform.commits, save ? int(ends) : 1);
+        QCOMPARE(w.state(), state);
+        QCOMPARE(w.main().Timer1->isActive(), !ends);  // an ended program's windows and timers are gone
+        QCOMPARE(w.main().isVisible(), !ends);
     }
 };
 

@@ -4,33 +4,25 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <sndfile.h>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
+#include <numeric>
 
 namespace audiofix {
 
 namespace {
 
-void putLe16(QByteArray& b, int v)
+// Appends the low `bytes` bytes of `v`, the least significant first unless `bigEndian`.
+void put(QByteArray& b, uint32_t v, int bytes = 2, bool bigEndian = false)
 {
-    b.append(char(v & 0xFF));
-    b.append(char((v >> 8) & 0xFF));
-}
-
-void putLe32(QByteArray& b, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
-}
-
-void putBe32(QByteArray& b, uint32_t v)
-{
-    for (int i = 3; i >= 0; --i)
-        b.append(char((v >> (8 * i)) & 0xFF));
+    for (int i = 0; i < bytes; ++i)
+        b.append(char((v >> (8 * (bigEndian ? bytes - 1 - i : i))) & 0xFF));
 }
 
 void putVarLength(QByteArray& b, uint32_t v)
@@ -57,6 +49,32 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+// `frames` frames of a sine on each channel, one frequency per channel, interleaved.
+std::vector<float> tones(const std::vector<double>& hz, int64_t frames, int rate, double amplitude)
+{
+    std::vector<float> out;
+    out.reserve(size_t(frames) * hz.size());
+    for (int64_t i = 0; i < frames; ++i) {
+        for (const double f : hz)
+            out.push_back(float(amplitude * std::sin(2.0 * M_PI * f * double(i) / rate)));
+    }
+    return out;
+}
+
+// Writes 16-bit PCM through libsndfile in `format` (SF_FORMAT_WAV or SF_FORMAT_FLAC) from interleaved samples.
+bool writeSound(const QString& path, const std::vector<float>& interleaved, int channels, int rate, int format)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format | SF_FORMAT_PCM_16;
+    const std::unique_ptr<SNDFILE, decltype(&sf_close)> file(sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info),
+                                                             &sf_close);
+    const auto frames = sf_count_t(interleaved.size() / size_t(channels));
+    return file && sf_writef_float(file.get(), interleaved.data(), frames) == frames;
+}
+
 QString msf(int64_t sectors)
 {
     return QStringLiteral("%1:%2:%3")
@@ -67,58 +85,18 @@ QString msf(int64_t sectors)
 
 }  // namespace
 
-std::vector<float> sine(double hz, double seconds, int rate, double amplitude)
-{
-    const auto n = size_t(std::llround(seconds * rate));
-    std::vector<float> out(n);
-    for (size_t i = 0; i < n; ++i)
-        out[i] = float(amplitude * std::sin(2.0 * M_PI * hz * double(i) / rate));
-    return out;
-}
-
-bool writeWav(const QString& path, const std::vector<float>& interleaved, int channels, int rate)
-{
-    const auto dataBytes = uint32_t(interleaved.size() * 2);
-    QByteArray b;
-    b.append("RIFF");
-    putLe32(b, 36 + dataBytes);
-    b.append("WAVEfmt ");
-    putLe32(b, 16);
-    putLe16(b, 1);
-    putLe16(b, channels);
-    putLe32(b, uint32_t(rate));
-    putLe32(b, uint32_t(rate * channels * 2));
-    putLe16(b, channels * 2);
-    putLe16(b, 16);
-    b.append("data");
-    putLe32(b, dataBytes);
-    for (float v : interleaved)
-        putLe16(b, toS16(v));
-    return writeFile(path, b);
-}
-
 bool writeToneWav(const QString& path, double hz, double seconds, int rate, int channels, double amplitude)
 {
-    const std::vector<float> mono = sine(hz, seconds, rate, amplitude);
-    std::vector<float> out;
-    out.reserve(mono.size() * size_t(channels));
-    for (float v : mono)
-        out.insert(out.end(), size_t(channels), v);
-    return writeWav(path, out, channels, rate);
+    const std::vector<float> samples =
+        tones(std::vector<double>(size_t(channels), hz), std::llround(seconds * rate), rate, amplitude);
+    return writeSound(path, samples, channels, rate, SF_FORMAT_WAV);
 }
 
 bool writeStereoToneWav(const QString& path, double leftHz, double rightHz, double seconds, int rate,
                         double amplitude)
 {
-    const std::vector<float> l = sine(leftHz, seconds, rate, amplitude);
-    const std::vector<float> r = sine(rightHz, seconds, rate, amplitude);
-    std::vector<float> out;
-    out.reserve(l.size() * 2);
-    for (size_t i = 0; i < l.size(); ++i) {
-        out.push_back(l[i]);
-        out.push_back(r[i]);
-    }
-    return writeWav(path, out, 2, rate);
+    return writeSound(path, tones({leftHz, rightHz}, std::llround(seconds * rate), rate, amplitude), 2, rate,
+                      SF_FORMAT_WAV);
 }
 
 double keyHz(int key)
@@ -130,21 +108,14 @@ bool writeMidiFile(const QString& path, const std::vector<MidiNote>& notes, int 
 {
     constexpr int division = 480;      // ticks per quarter note
     constexpr double ticksPerSecond = division * 2.0;  // 120 beats a minute
-    struct Event {
-        int64_t tick;
-        int order;  // note-offs before note-ons at the same tick
-        QByteArray bytes;
-    };
-    std::vector<Event> events;
+    // By tick; note-offs before note-ons at the same tick, else in the order given.
+    std::multimap<std::pair<int64_t, int>, QByteArray> events;
     for (const MidiNote& n : notes) {
-        const auto on = int64_t(std::llround(n.startSeconds * ticksPerSecond));
-        const auto off = int64_t(std::llround((n.startSeconds + n.seconds) * ticksPerSecond));
-        events.push_back({on, 1, QByteArray{"\x90", 1} + char(n.key) + char(n.velocity)});
-        events.push_back({off, 0, QByteArray{"\x80", 1} + char(n.key) + char(0)});
+        events.emplace(std::pair{std::llround(n.startSeconds * ticksPerSecond), 1},
+                       QByteArray{"\x90", 1} + char(n.key) + char(n.velocity));
+        events.emplace(std::pair{std::llround((n.startSeconds + n.seconds) * ticksPerSecond), 0},
+                       QByteArray{"\x80", 1} + char(n.key) + char(0));
     }
-    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-        return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
-    });
     QByteArray track;
     putVarLength(track, 0);
     track.append("\xFF\x51\x03\x07\xA1\x20", 6);  // 500000 microseconds a quarter note
@@ -152,22 +123,22 @@ bool writeMidiFile(const QString& path, const std::vector<MidiNote>& notes, int 
     track.append(char(0xC0));
     track.append(char(program));
     int64_t tick = 0;
-    for (const Event& e : events) {
-        putVarLength(track, uint32_t(e.tick - tick));
-        tick = e.tick;
-        track.append(e.bytes);
+    for (const auto& [at, bytes] : events) {
+        putVarLength(track, uint32_t(at.first - tick));
+        tick = at.first;
+        track.append(bytes);
     }
     putVarLength(track, 0);
     track.append("\xFF\x2F\x00", 3);
 
     QByteArray b;
     b.append("MThd");
-    putBe32(b, 6);
+    put(b, 6, 4, true);
     b.append("\x00\x00\x00\x01", 4);  // format 0, one track
     b.append(char(division >> 8));
     b.append(char(division & 0xFF));
     b.append("MTrk");
-    putBe32(b, uint32_t(track.size()));
+    put(b, uint32_t(track.size()), 4, true);
     b.append(track);
     return writeFile(path, b);
 }
@@ -176,7 +147,7 @@ bool writeSoundFont(const QString& path)
 {
     const auto chunk = [](const char* id, const QByteArray& body) {
         QByteArray b(id, 4);
-        putLe32(b, uint32_t(body.size()));
+        put(b, uint32_t(body.size()), 4);
         return b + body;
     };
     const auto list = [&](const char* type, const QByteArray& body) { return chunk("LIST", type + body); };
@@ -184,17 +155,17 @@ bool writeSoundFont(const QString& path)
     const auto words = [](std::initializer_list<int> values) {
         QByteArray b;
         for (const int v : values)
-            putLe16(b, v);
+            put(b, uint32_t(v));
         return b;
     };
     // One period of 440 Hz is 100 samples at 44000 Hz; 46 zero samples must follow a sample.
     QByteArray samples;
     for (int i = 0; i < 100; ++i)
-        putLe16(samples, toS16(float(0.5 * std::sin(2.0 * M_PI * i / 100))));
+        put(samples, uint16_t(toS16(float(0.5 * std::sin(2.0 * M_PI * i / 100)))));
     samples.append(QByteArray(46 * 2, '\0'));
     QByteArray sample = name("sine");
     for (const uint32_t v : {0U, 100U, 0U, 100U, 44000U})
-        putLe32(sample, v);
+        put(sample, v, 4);
     sample += QByteArray("\x45\0", 2) + words({0, 1});  // key 69, no correction, no link, mono
     const QByteArray pdta =
         chunk("phdr", name("sine") + words({0, 0, 0}) + QByteArray(12, '\0') + name("EOP") + words({0, 0, 1}) +
@@ -215,19 +186,6 @@ int64_t discTrackFrames(const DiscTrack& track)
     return int64_t(std::ceil(track.seconds * 75.0 - 1e-9)) * 588;
 }
 
-bool writeFlac(const QString& path, const std::vector<float>& interleaved, int channels, int rate)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-    const std::unique_ptr<SNDFILE, decltype(&sf_close)> file(sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info),
-                                                             &sf_close);
-    const auto frames = sf_count_t(interleaved.size() / size_t(channels));
-    return file && sf_writef_float(file.get(), interleaved.data(), frames) == frames;
-}
-
 bool writeAlbumFolder(const QString& folder, const std::vector<DiscTrack>& tracks, double amplitude)
 {
     int number = 1;
@@ -239,11 +197,8 @@ bool writeAlbumFolder(const QString& folder, const std::vector<DiscTrack>& track
             continue;
         }
         // As long as the track of a disc image: whole sectors.
-        const std::vector<float> tone = sine(t.hz, double(discTrackFrames(t)) / cdRate, cdRate, amplitude);
-        std::vector<float> stereo(tone.size() * 2);
-        for (size_t i = 0; i < tone.size(); ++i)
-            stereo[i * 2] = stereo[i * 2 + 1] = tone[i];
-        if (!writeFlac(name + QStringLiteral(".flac"), stereo, 2))
+        if (!writeSound(name + QStringLiteral(".flac"), tones({t.hz, t.hz}, discTrackFrames(t), cdRate, amplitude), 2,
+                        cdRate, SF_FORMAT_FLAC))
             return false;
     }
     return true;
@@ -271,11 +226,8 @@ QString writeDiscImage(const QString& folder, const QString& baseName, const std
                 bin.append(raw);
             }
         } else {
-            for (int64_t i = 0; i < frames; ++i) {
-                const int16_t v = toS16(float(amplitude * std::sin(2.0 * M_PI * t.hz * double(i) / cdRate)));
-                putLe16(bin, v);
-                putLe16(bin, v);
-            }
+            for (const float v : tones({t.hz, t.hz}, frames, cdRate, amplitude))
+                put(bin, uint16_t(toS16(v)));
         }
         sector += frames / 588;
     }
@@ -302,15 +254,11 @@ Audio fromS16(const int16_t* interleaved, size_t frames, int rate)
 Audio readRawS16(const QString& path, int rate)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Audio{rate, {}, {}};
-    const QByteArray bytes = file.readAll();
-    const size_t frames = size_t(bytes.size()) / 4;
-    std::vector<int16_t> samples(frames * 2);
-    for (size_t i = 0; i < frames * 2; ++i)
-        samples[i] = int16_t(uint16_t(uint8_t(bytes[qsizetype(i * 2)])) |
-                             uint16_t(uint16_t(uint8_t(bytes[qsizetype(i * 2 + 1)])) << 8));
-    return fromS16(samples.data(), frames, rate);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    std::vector<int16_t> samples(size_t(bytes.size()) / 4 * 2);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = qFromLittleEndian<qint16>(bytes.constData() + i * 2);
+    return fromS16(samples.data(), samples.size() / 2, rate);
 }
 
 double rms(const std::vector<float>& x, size_t begin, size_t count)
@@ -319,10 +267,8 @@ double rms(const std::vector<float>& x, size_t begin, size_t count)
     count = std::min(count, x.size() - begin);
     if (count == 0)
         return 0.0;
-    double sum = 0.0;
-    for (size_t i = begin; i < begin + count; ++i)
-        sum += double(x[i]) * x[i];
-    return std::sqrt(sum / double(count));
+    const auto from = x.begin() + qsizetype(begin);
+    return std::sqrt(std::inner_product(from, from + qsizetype(count), from, 0.0) / double(count));
 }
 
 double toneLevel(const std::vector<float>& x, size_t begin, size_t count, double hz, int rate)
@@ -347,15 +293,9 @@ double toneLevel(const std::vector<float>& x, size_t begin, size_t count, double
 double dominantTone(const std::vector<float>& x, size_t begin, size_t count, const std::vector<double>& candidates,
                     int rate)
 {
-    double best = 0.0, bestLevel = -1.0;
-    for (double hz : candidates) {
-        const double level = toneLevel(x, begin, count, hz, rate);
-        if (level > bestLevel) {
-            bestLevel = level;
-            best = hz;
-        }
-    }
-    return best;
+    return *std::max_element(candidates.begin(), candidates.end(), [&](double a, double b) {
+        return toneLevel(x, begin, count, a, rate) < toneLevel(x, begin, count, b, rate);
+    });
 }
 
 std::vector<Span> toneSpans(const std::vector<float>& x, double hz, int rate, double minLevel, double windowSeconds)
@@ -400,20 +340,12 @@ size_t audibleFrames(const std::vector<float>& x, size_t minGap)
 
 size_t firstSound(const std::vector<float>& x, float threshold)
 {
-    for (size_t i = 0; i < x.size(); ++i) {
-        if (std::fabs(x[i]) > threshold)
-            return i;
-    }
-    return x.size();
+    return size_t(std::find_if(x.begin(), x.end(), [&](float v) { return std::fabs(v) > threshold; }) - x.begin());
 }
 
 size_t lastSound(const std::vector<float>& x, float threshold)
 {
-    for (size_t i = x.size(); i > 0; --i) {
-        if (std::fabs(x[i - 1]) > threshold)
-            return i;
-    }
-    return 0;
+    return size_t(x.rend() - std::find_if(x.rbegin(), x.rend(), [&](float v) { return std::fabs(v) > threshold; }));
 }
 
 }  // namespace audiofix

@@ -22,12 +22,7 @@ inline constexpr int cdRate = 44100;
 
 // ---- Generation -------------------------------------------------------------------------------------------
 
-// A sine of `hz` lasting `seconds`, one channel.
-std::vector<float> sine(double hz, double seconds, int rate = cdRate, double amplitude = 0.5);
-
-// Writes 16-bit PCM WAV from interleaved samples in -1..1.
-bool writeWav(const QString& path, const std::vector<float>& interleaved, int channels, int rate);
-// A tone of `hz` on every channel.
+// A 16-bit PCM WAV file: a tone of `hz` on every channel.
 bool writeToneWav(const QString& path, double hz, double seconds, int rate = cdRate, int channels = 2,
                   double amplitude = 0.5);
 // Two tones, one per side.
@@ -53,8 +48,6 @@ struct DiscTrack {
     double seconds;       // rounded up to whole sectors (1/75 s)
     bool data = false;    // a MODE1 data track instead
 };
-// Writes a FLAC file (16 bits) through libsndfile from interleaved samples in -1..1.
-bool writeFlac(const QString& path, const std::vector<float>& interleaved, int channels, int rate = cdRate);
 // Writes the album folder <folder> (made if need be): an audio track is "NN.flac", a tone of `hz` on both sides as
 // long as the track of a disc image; a data track is "NN.mp3" holding no sound. Returns false on failure.
 bool writeAlbumFolder(const QString& folder, const std::vector<DiscTrack>& tracks, double amplitude = 0.5);
@@ -82,7 +75,7 @@ Audio readRawS16(const QString& path, int rate = cdRate);
 double rms(const std::vector<float>& x, size_t begin, size_t count);
 // Amplitude of the component at `hz` over the window (Goertzel): a full-scale sine of `hz` reads 1.0.
 double toneLevel(const std::vector<float>& x, size_t begin, size_t count, double hz, int rate = cdRate);
-// The one of `candidates` that is loudest over the window.
+// The one of `candidates` (not empty) that is loudest over the window.
 double dominantTone(const std::vector<float>& x, size_t begin, size_t count, const std::vector<double>& candidates,
                     int rate = cdRate);
 
