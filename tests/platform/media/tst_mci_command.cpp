@@ -6,6 +6,7 @@
 #include "tests/support/audio_fixtures.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -136,13 +137,8 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray smf = f.readAll();
 
-        QByteArray rmi = "RIFF" + QByteArray(4, '\0') + "RMID" + "data";
-        const auto n = uint32_t(smf.size());
-        rmi += char(n & 0xFF);
-        rmi += char((n >> 8) & 0xFF);
-        rmi += char((n >> 16) & 0xFF);
-        rmi += char((n >> 24) & 0xFF);
-        rmi += smf;
+        const auto n = qToLittleEndian(uint32_t(smf.size()));
+        const QByteArray rmi = "RIFF" + QByteArray(4, '\0') + "RMIDdata" + QByteArray(reinterpret_cast<const char*>(&n), 4) + smf;
 
         // A file of one track at one tick a quarter note and the slowest tempo (16.8 s a quarter), whose events
         // come `delta` ticks apart: `events` notes, the first with its status byte, the others in running status.

@@ -42,16 +42,13 @@ Reply send(MediaEngine& engine, const QString& command)
         QVERIFY2(r_.code == 0, qPrintable(QStringLiteral("%1 -> %2").arg(command).arg(r_.code)));            \
     } while (false)
 
-std::unique_ptr<MediaEngine> makeEngine(const std::shared_ptr<CaptureOutput>& output,
-                                        std::chrono::milliseconds idleClose = std::chrono::milliseconds(3000),
-                                        const QString& font = soundFont, bool paranoia = false)
+// An engine that plays into a capture output of its own.
+std::pair<std::shared_ptr<CaptureOutput>, std::unique_ptr<MediaEngine>> rig(
+    CaptureOutput::Mode mode = CaptureOutput::Mode::Free, MediaEngineOptions options = {})
 {
-    MediaEngineOptions options;
-    options.paranoiaForImages = paranoia;
+    auto output = std::make_shared<CaptureOutput>(mode);
     options.output = output;
-    options.idleClose = idleClose;
-    options.soundFont = font;
-    return std::make_unique<MediaEngine>(std::move(options));
+    return {output, std::make_unique<MediaEngine>(std::move(options))};
 }
 
 // A CD drive whose every look at the disc or read attempt is held until the test lets it go: a command that
@@ -101,15 +98,15 @@ private:
     int attempts_ = 0;
 };
 
-std::unique_ptr<MediaEngine> makeEngine(const std::shared_ptr<CaptureOutput>& output, media::CdTestHooks hooks,
-                                        bool paranoia, std::chrono::milliseconds patience = std::chrono::seconds(5))
+// The options of an engine whose CD drives answer through `hooks`.
+MediaEngineOptions withDrive(media::CdTestHooks hooks, bool paranoia,
+                             std::chrono::milliseconds patience = std::chrono::seconds(5))
 {
     MediaEngineOptions options;
     options.paranoiaForImages = paranoia;
-    options.output = output;
     options.drivePatience = patience;
     options.cdTestHooks = std::move(hooks);
-    return std::make_unique<MediaEngine>(std::move(options));
+    return options;
 }
 
 }  // namespace
@@ -124,6 +121,11 @@ private:
         return u"open \""_qs + file(name) + u"\" alias "_qs + alias;
     }
     static QString openCd(const QString& drive) { return u"open "_qs + drive + u" shareable type cdaudio alias cd"_qs; }
+    // Opens `drive` as "cd", counting in tracks.
+    static bool openDisc(MediaEngine& engine, const QString& drive)
+    {
+        return send(engine, openCd(drive)).code == 0 && send(engine, u"set cd time format tmsf"_qs).code == 0;
+    }
 
     // The drive of a disc image ("disc.cue") or album folder ("album") of the discs folder.
     QString driveOf(const QString& name) const
@@ -214,8 +216,7 @@ private slots:
         QFETCH(QStringList, setup);
         QFETCH(QString, command);
         QFETCH(uint32_t, error);
-        auto output = std::make_shared<CaptureOutput>();
-        auto engine = makeEngine(output);
+        auto [output, engine] = rig();
         for (const QString& c : setup)
             SEND_OK(*engine, c);
         const Reply r = send(*engine, command);
@@ -241,22 +242,6 @@ private slots:
         QVERIFY(text.isEmpty());
     }
 
-    // Command words and aliases in any case ("Close Sound" is how the loop timer writes it). A second open of
-    // the same alias fails and leaves the first file in place.
-    void aliasesIgnoreCase()
-    {
-        auto output = std::make_shared<CaptureOutput>();
-        auto engine = makeEngine(output);
-        SEND_OK(*engine, u"OPEN \""_qs + file(u"short440.wav"_qs) + u"\" ALIAS Sound"_qs);
-        QCOMPARE(send(*engine, u"Status SOUND Mode"_qs).text, u"stopped"_qs);
-        QCOMPARE(send(*engine, openFile(u"b880.wav"_qs, u"sound"_qs)).code, uint32_t(mci::AliasInUse));
-        SEND_OK(*engine, u"play sound wait"_qs);
-        const Audio a = output->audio();
-        QCOMPARE(dominantTone(a.left, 0, a.frames(), {440, 880}), 440.0);
-        SEND_OK(*engine, u"CLOSE sound"_qs);
-        QCOMPARE(send(*engine, u"status Sound mode"_qs).code, uint32_t(mci::NotOpen));
-    }
-
     void soundFilesConverted_data()
     {
         QTest::addColumn<QString>("name");
@@ -274,8 +259,7 @@ private slots:
         QFETCH(double, leftHz);
         QFETCH(double, rightHz);
         QFETCH(double, seconds);
-        auto output = std::make_shared<CaptureOutput>();
-        auto engine = makeEngine(output);
+        auto [output, engine] = rig();
         SEND_OK(*engine, openFile(name));
         QCOMPARE(send(*engine, u"status Sound length"_qs).text, QString::number(qRound(seconds * 1000)));
         SEND_OK(*engine, u"play Sound wait"_qs);
@@ -296,8 +280,7 @@ private slots:
 
     void modeIsPlayingUntilTheLastSampleIsMixed()
     {
-        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
-        auto engine = makeEngine(output);
+        auto [output, engine] = rig(CaptureOutput::Mode::Manual);
         SEND_OK(*engine, openFile(u"a440.wav"_qs));
         SEND_OK(*engine, u"play Sound"_qs);
         QCOMPARE(send(*engine, u"status Sound mode"_qs).text, u"playing"_qs);
@@ -334,14 +317,12 @@ private slots:
         QFETCH(uint32_t, wave);
         QFETCH(uint32_t, aux);
         QFETCH(QList<double>, gains);
-        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
-        auto engine = makeEngine(output);
+        auto [output, engine] = rig(CaptureOutput::Mode::Manual);
         QCOMPARE(engine->waveOutSetVolume(0, wave), MMSYSERR_NOERROR);
         QCOMPARE(engine->auxSetVolume(0, aux), MMSYSERR_NOERROR);
         // Track 3 (880 Hz) of the disc and the 440 Hz sound file at once. Nothing pulls from the output yet: a
         // play that waited for its sound would never return.
-        SEND_OK(*engine, openCd(disc_));
-        SEND_OK(*engine, u"set cd time format tmsf"_qs);
+        QVERIFY(openDisc(*engine, disc_));
         SEND_OK(*engine, u"play cd from 3"_qs);
         SEND_OK(*engine, openFile(u"a440.wav"_qs));
         SEND_OK(*engine, u"play Sound"_qs);
@@ -363,10 +344,8 @@ private slots:
     {
         // The gradual wake-up writes the same level into both channels of the auxiliary volume, step by step,
         // while the CD plays.
-        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
-        auto engine = makeEngine(output);
-        SEND_OK(*engine, openCd(disc_));
-        SEND_OK(*engine, u"set cd time format tmsf"_qs);
+        auto [output, engine] = rig(CaptureOutput::Mode::Manual);
+        QVERIFY(openDisc(*engine, disc_));
         SEND_OK(*engine, u"play cd from 2 to 3"_qs);
         const std::vector<uint32_t> levels{0, 13107, 26214, 39321, 52428, 65535};
         const int step = rate / 6;
@@ -385,28 +364,6 @@ private slots:
         }
     }
 
-    void volumeDevices()
-    {
-        MediaEngine engine;
-        uint32_t v = 0;
-        QCOMPARE(engine.waveOutGetVolume(0, v), MMSYSERR_NOERROR);
-        QCOMPARE(v, 0xFFFFFFFFU);
-        QCOMPARE(engine.auxGetVolume(0, v), MMSYSERR_NOERROR);
-        QCOMPARE(v, 0xFFFFFFFFU);
-        for (int device : {1, -1}) {
-            QCOMPARE(engine.waveOutSetVolume(device, 0), MMSYSERR_BADDEVICEID);
-            QCOMPARE(engine.auxSetVolume(device, 0), MMSYSERR_BADDEVICEID);
-            QCOMPARE(engine.waveOutGetVolume(device, v), MMSYSERR_BADDEVICEID);
-            QCOMPARE(engine.auxGetVolume(device, v), MMSYSERR_BADDEVICEID);
-        }
-        QCOMPARE(engine.waveOutSetVolume(0, 0x12345678), MMSYSERR_NOERROR);
-        QCOMPARE(engine.auxSetVolume(0, 0x9ABC0000), MMSYSERR_NOERROR);
-        QCOMPARE(engine.waveOutGetVolume(0, v), MMSYSERR_NOERROR);
-        QCOMPARE(v, 0x12345678U);
-        QCOMPARE(engine.auxGetVolume(0, v), MMSYSERR_NOERROR);
-        QCOMPARE(v, 0x9ABC0000U);
-    }
-
     // A disc image and an album folder of the same tracks answer alike.
     void cdTableOfContents_data()
     {
@@ -418,10 +375,8 @@ private slots:
     void cdTableOfContents()
     {
         QFETCH(QString, drive);
-        auto output = std::make_shared<CaptureOutput>();
-        auto engine = makeEngine(output);
-        SEND_OK(*engine, u"open "_qs + drive.toLower() + u" type cdaudio alias cd"_qs);
-        SEND_OK(*engine, u"set cd time format tmsf"_qs);
+        auto [output, engine] = rig();
+        QVERIFY(openDisc(*engine, drive.toLower()));
         QCOMPARE(send(*engine, u"status cd number of tracks"_qs).text, u"3"_qs);
         QCOMPARE(send(*engine, u"status cd current track"_qs).text, u"1"_qs);
         QCOMPARE(send(*engine, u"status cd length"_qs).text, u"00:03:00"_qs);
@@ -453,9 +408,6 @@ private slots:
             << QList<double>{660, 880} << QList<double>{1.2, 0.8} << false << false;
         QTest::newRow("the whole disc") << QStringList{u"play cd wait"_qs} << QList<double>{440, 660, 880}
                                         << QList<double>{1.0, 1.2, 0.8} << false << false;
-        QTest::newRow("a playlist: 3, 1, 3")
-            << QStringList{u"play cd from 3 wait"_qs, u"play cd from 1 to 2 wait"_qs, u"play cd from 3 wait"_qs}
-            << QList<double>{880, 440, 880} << QList<double>{0.8, 1.0, 0.8} << false << false;
         QTest::newRow("from a time within track 2 to one within track 3")
             << QStringList{u"play cd from 2:00:00:50 to 3:00:00:15 wait"_qs} << QList<double>{660, 880}
             << QList<double>{40.0 / 75, 15.0 / 75} << false << false;
@@ -479,10 +431,10 @@ private slots:
         QFETCH(QList<double>, seconds);
         QFETCH(bool, paranoia);
         QFETCH(bool, album);
-        auto output = std::make_shared<CaptureOutput>();
-        auto engine = makeEngine(output, std::chrono::milliseconds(3000), soundFont, paranoia);
-        SEND_OK(*engine, openCd(album ? album_ : disc_));
-        SEND_OK(*engine, u"set cd time format tmsf"_qs);
+        MediaEngineOptions options;
+        options.paranoiaForImages = paranoia;
+        auto [output, engine] = rig(CaptureOutput::Mode::Free, options);
+        QVERIFY(openDisc(*engine, album ? album_ : disc_));
         for (const QString& c : commands)
             SEND_OK(*engine, c);
         QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"stopped"_qs);
@@ -510,10 +462,8 @@ private slots:
 
     void cdPositionWhilePlaying()
     {
-        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
-        auto engine = makeEngine(output);
-        SEND_OK(*engine, openCd(disc_));
-        SEND_OK(*engine, u"set cd time format tmsf"_qs);
+        auto [output, engine] = rig(CaptureOutput::Mode::Manual);
+        QVERIFY(openDisc(*engine, disc_));
         SEND_OK(*engine, u"play cd from 1"_qs);
         QVERIFY(output->pull(int(rate * 1.5)));
         QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"playing"_qs);
@@ -542,10 +492,8 @@ private slots:
     void cdDataTrackSkipped()
     {
         QFETCH(QString, drive);
-        auto output = std::make_shared<CaptureOutput>();
-        auto engine = makeEngine(output);
-        SEND_OK(*engine, u"open "_qs + drive + u" type cdaudio alias cd"_qs);
-        SEND_OK(*engine, u"set cd time format tmsf"_qs);
+        auto [output, engine] = rig();
+        QVERIFY(openDisc(*engine, drive));
         QCOMPARE(send(*engine, u"status cd number of tracks"_qs).text, u"3"_qs);
         QCOMPARE(send(*engine, u"status cd type track 2"_qs).text, u"other"_qs);
         SEND_OK(*engine, u"play cd from 1 wait"_qs);
@@ -610,8 +558,7 @@ private slots:
         const uint32_t error = soundFile ? mci::DeviceFailed : mci::NotReady;
 
         const bool readsFail = how == u"fail reads"_qs;
-        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
-        auto engine = makeEngine(output, {{}, [&](int64_t, int) { return !readsFail; }, {}}, paranoia);
+        auto [output, engine] = rig(CaptureOutput::Mode::Manual, withDrive({{}, [&](int64_t, int) { return !readsFail; }, {}}, paranoia));
         SEND_OK(*engine, open);
         if (whilePlaying) {
             SEND_OK(*engine, u"play x"_qs);
@@ -658,8 +605,7 @@ private slots:
         QFETCH(bool, cd);
         QFETCH(uint32_t, volume);
         QFETCH(QString, range);
-        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
-        auto engine = makeEngine(output);
+        auto [output, engine] = rig(CaptureOutput::Mode::Manual);
         const QString alias = cd ? u"cd"_qs : u"Sound"_qs;
         SEND_OK(*engine, cd ? openCd(disc_) : openFile(u"a440.wav"_qs));
         // A first sound at full volume, then the volume for the next one.
@@ -694,10 +640,8 @@ private slots:
         QFETCH(bool, paranoia);
         QFETCH(bool, readsFail);
         Gate gate(!readsFail);
-        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
-        auto engine = makeEngine(output, {{}, [&](int64_t, int) { return gate.pass(); }, {}}, paranoia);
-        SEND_OK(*engine, openCd(disc_));
-        SEND_OK(*engine, u"set cd time format tmsf"_qs);
+        auto [output, engine] = rig(CaptureOutput::Mode::Manual, withDrive({{}, [&](int64_t, int) { return gate.pass(); }, {}}, paranoia));
+        QVERIFY(openDisc(*engine, disc_));
         SEND_OK(*engine, u"play cd from 2"_qs);
         QVERIFY(gate.waitInside());
         QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"playing"_qs);
@@ -728,9 +672,8 @@ private slots:
             const int n = ++looks;
             return n > 1 && looking.pass();
         };
-        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
-        auto engine = makeEngine(output, {look, [&](int64_t, int) { return reading.pass(); }, {}}, false,
-                                 std::chrono::milliseconds(100));
+        auto [output, engine] = rig(CaptureOutput::Mode::Manual, withDrive({look, [&](int64_t, int) { return reading.pass(); }, {}}, false,
+                                                                   std::chrono::milliseconds(100)));
         SEND_OK(*engine, openCd(disc_));
         QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"not ready"_qs);
         QCOMPARE(send(*engine, u"status cd number of tracks"_qs).code, uint32_t(mci::NotReady));
@@ -752,8 +695,7 @@ private slots:
         const QString drive = driveOf(u"zz_empty.cue"_qs);
         QVERIFY(!drive.isEmpty());
         std::atomic<int> openings{0};
-        auto output = std::make_shared<CaptureOutput>();
-        auto engine = makeEngine(output, {{}, {}, [&] { ++openings; }}, false);
+        auto [output, engine] = rig(CaptureOutput::Mode::Free, withDrive({{}, {}, [&] { ++openings; }}, false));
         SEND_OK(*engine, openCd(drive));
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"not ready"_qs);
@@ -770,16 +712,19 @@ private slots:
         QFile::remove(cue.chopped(4) + u".bin"_qs);
     }
 
+    // The loop timer's close, open and play, with command words and aliases in any case ("Close Sound" is how it
+    // writes them). A second open of the same alias fails and leaves the first file in place.
     void loopThroughCloseOpenPlay()
     {
-        auto output = std::make_shared<CaptureOutput>();
-        auto engine = makeEngine(output);
-        const QString open = openFile(u"short440.wav"_qs);
+        auto [output, engine] = rig();
+        const QString open = u"OPEN \""_qs + file(u"short440.wav"_qs) + u"\" ALIAS Sound"_qs;
         SEND_OK(*engine, open);
-        SEND_OK(*engine, u"play Sound wait"_qs);
+        QCOMPARE(send(*engine, openFile(u"b880.wav"_qs, u"sound"_qs)).code, uint32_t(mci::AliasInUse));
+        SEND_OK(*engine, u"play sound wait"_qs);
         for (int i = 0; i < 2; ++i) {
-            QCOMPARE(send(*engine, u"status Sound mode"_qs).text, u"stopped"_qs);
+            QCOMPARE(send(*engine, u"Status SOUND Mode"_qs).text, u"stopped"_qs);
             SEND_OK(*engine, u"Close Sound"_qs);
+            QCOMPARE(send(*engine, u"status Sound mode"_qs).code, uint32_t(mci::NotOpen));
             SEND_OK(*engine, open);
             SEND_OK(*engine, u"play Sound wait"_qs);
         }
@@ -791,8 +736,7 @@ private slots:
 
     void beepsFollowEachOther()
     {
-        auto output = std::make_shared<CaptureOutput>();
-        auto engine = makeEngine(output);
+        auto [output, engine] = rig();
         engine->waveOutSetVolume(0, 0x80008000);
         for (int i = 0; i < 3; ++i)
             engine->beep();
@@ -810,8 +754,7 @@ private slots:
     // it is stopped.
     void alarmToneBeepsUntilStopped()
     {
-        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
-        auto engine = makeEngine(output);
+        auto [output, engine] = rig(CaptureOutput::Mode::Manual);
         engine->waveOutSetVolume(0, 0x80008000);
         SEND_OK(*engine, u"open alarmtone alias tone"_qs);
         QCOMPARE(send(*engine, u"status tone length"_qs).text, u"86400000"_qs);
@@ -820,10 +763,7 @@ private slots:
         QCOMPARE(send(*engine, u"status tone mode"_qs).text, u"playing"_qs);
         const Audio a = output->audio();
         const std::vector<Span> beeps = toneSpans(a.left, media::alarmToneHz, rate, 0.05, 0.01);
-        QStringList starts;
-        for (const Span& b : beeps)
-            starts << QString::number(b.start, 'f', 3);
-        QVERIFY2(beeps.size() == 8, qPrintable(starts.join(u' ')));
+        QCOMPARE(beeps.size(), size_t(8));
         for (size_t i = 0; i < beeps.size(); ++i) {
             QVERIFY2(std::abs(beeps[i].start - double(i / 4) * 1.3 - double(i % 4) * 0.2) < 0.011,
                      qPrintable(QString::number(beeps[i].start)));
@@ -839,8 +779,7 @@ private slots:
     {
         if (!haveFont_)
             QSKIP("The General MIDI sound font is not installed (package fluid-soundfont-gm).");
-        auto output = std::make_shared<CaptureOutput>(CaptureOutput::Mode::Manual);
-        auto engine = makeEngine(output);
+        auto [output, engine] = rig(CaptureOutput::Mode::Manual);
         SEND_OK(*engine, openFile(u"a880.mid"_qs, u"midi "_qs));
         QCOMPARE(send(*engine, u"status midi length"_qs).text, u"500"_qs);
         SEND_OK(*engine, u"play midi"_qs);
@@ -866,13 +805,14 @@ private slots:
 
     void noSoundFont()
     {
-        auto output = std::make_shared<CaptureOutput>();
-        auto engine = makeEngine(output, std::chrono::milliseconds(3000), file(u"missing.sf2"_qs));
+        MediaEngineOptions options;
+        options.soundFont = file(u"missing.sf2"_qs);
+        auto [output, engine] = rig(CaptureOutput::Mode::Free, options);
         QCOMPARE(send(*engine, openFile(u"a880.mid"_qs, u"midi "_qs)).code, uint32_t(mci::NoSoundFont));
         QCOMPARE(send(*engine, u"play midi"_qs).code, uint32_t(mci::NotOpen));
         // A file that is no sound font is as good as none.
-        auto broken = makeEngine(output, std::chrono::milliseconds(3000), file(u"notes.wav"_qs));
-        QCOMPARE(send(*broken, openFile(u"a880.mid"_qs, u"midi "_qs)).code, uint32_t(mci::NoSoundFont));
+        options.soundFont = file(u"notes.wav"_qs);
+        QCOMPARE(send(*rig({}, options).second, openFile(u"a880.mid"_qs, u"midi "_qs)).code, uint32_t(mci::NoSoundFont));
         // The sound file still plays.
         SEND_OK(*engine, openFile(u"short440.wav"_qs));
         SEND_OK(*engine, u"play Sound wait"_qs);
@@ -896,13 +836,11 @@ private slots:
             qputenv("SDL_AUDIODRIVER", "no-such-driver");
             engine = std::make_unique<MediaEngine>();
         } else {
-            capture = std::make_shared<CaptureOutput>();
+            std::tie(capture, engine) = rig();
             capture->setFailOpen(true);
-            engine = makeEngine(capture);
         }
         SEND_OK(*engine, openFile(u"a440.wav"_qs));
-        SEND_OK(*engine, openCd(disc_));
-        SEND_OK(*engine, u"set cd time format tmsf"_qs);
+        QVERIFY(openDisc(*engine, disc_));
         QCOMPARE(send(*engine, u"play Sound"_qs).code, uint32_t(mci::NoAudioOutput));
         QCOMPARE(send(*engine, u"play Sound wait"_qs).code, uint32_t(mci::NoAudioOutput));
         QCOMPARE(send(*engine, u"play cd from 1"_qs).code, uint32_t(mci::NoAudioOutput));
@@ -918,8 +856,9 @@ private slots:
 
     void outputClosesWhenIdle()
     {
-        auto output = std::make_shared<CaptureOutput>();
-        auto engine = makeEngine(output, std::chrono::milliseconds(50));
+        MediaEngineOptions options;
+        options.idleClose = std::chrono::milliseconds(50);
+        auto [output, engine] = rig(CaptureOutput::Mode::Free, options);
         // Opening a device does not open the output; only sound does.
         SEND_OK(*engine, openFile(u"short440.wav"_qs));
         QCOMPARE(output->opens(), 0);
