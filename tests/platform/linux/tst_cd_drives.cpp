@@ -3,7 +3,7 @@
 
 #include "platform/cd_drives.h"
 #include "platform/linux/LinuxPlatform.h"
-#include "tests/platform/linux/StubMedia.h"
+#include "platform/media/MediaEngine.h"
 
 #include <QDir>
 #include <QFile>
@@ -219,7 +219,7 @@ private slots:
     void thePlatformAnswersFromItsLastScan()
     {
         addImage(u"morning"_s);
-        LinuxPlatform platform(std::make_unique<StubMedia>());
+        LinuxPlatform platform(makeMediaEngine);
         const auto letterOf = [&](const QString& cue) {
             for (char16_t letter = u'D'; letter <= u'Z'; ++letter) {
                 if (platform.cdDevicePath(QString(QChar(letter)) + u':') == discs().absoluteFilePath(cue))
