@@ -122,7 +122,8 @@ private slots:
         const QByteArray smf = f.readAll();
 
         const auto n = qToLittleEndian(uint32_t(smf.size()));
-        const QByteArray rmi = "RIFF" + QByteArray(4, '\0') + "RMIDdata" + QByteArray(reinterpret_cast<const char*>(&n), 4) + smf;
+        const QByteArray rmi =
+            "RIFF" + QByteArray(4, '\0') + "RMIDdata" + QByteArray(reinterpret_cast<const char*>(&n), 4) + smf;
 
         // A file of one track at one tick a quarter note and the slowest tempo (16.8 s a quarter), whose events
         // come `delta` ticks apart: `events` notes, the first with its status byte, the others in running status.

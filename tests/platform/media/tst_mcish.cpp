@@ -99,8 +99,9 @@ private slots:
         QTest::addColumn<QString>("answer");  // the code, or the code and the reply
         QTest::newRow("missing file") << u"open \"/nowhere/x.wav\" alias Sound"_qs << u"267 ["_qs;
         // 4294967295 reaches the engine as device -1.
+        const QString badDevice = u"2 [bad device id]"_qs;
         QTest::newRow("no device but 0") << u"wavevol 4 0\nwavevol 1\nauxvol 4294967295 0\nauxvol 4294967295"_qs
-                                         << u"2 [bad device id]\n2 [bad device id]\n2 [bad device id]\n2 [bad device id]"_qs;
+                                         << QStringList(4, badDevice).join(u'\n');
         QTest::newRow("hex volume") << u"auxvol 0 0x0000FFFF\nauxvol 0"_qs << u"0\n0 0x0000FFFF"_qs;
         QTest::newRow("decimal volume") << u"wavevol 0 65535\nwavevol 0"_qs << u"0\n0 0x0000FFFF"_qs;
         QTest::newRow("full at start") << u"wavevol 0\nauxvol 0"_qs << u"0 0xFFFFFFFF\n0 0xFFFFFFFF"_qs;

@@ -168,12 +168,11 @@ private slots:
         QVERIFY(writeAlbumFolder(discsFolder() + u"/album mixed"_qs, {{440, 0.5}, {0, 0.5, true}, {880, 0.5}}));
         album_ = driveOf(u"album"_qs);
         albumMixed_ = driveOf(u"album mixed"_qs);
-        QVERIFY(!album_.isEmpty());
         disc_ = driveOf(u"disc.cue"_qs);
         mixed_ = driveOf(u"mixed.cue"_qs);
         data_ = driveOf(u"data.cue"_qs);
-        QVERIFY(!disc_.isEmpty());
-        QVERIFY(!mixed_.isEmpty());
+        for (const QString* drive : {&disc_, &mixed_, &data_, &album_, &albumMixed_})
+            QVERIFY(!drive->isEmpty());
         haveFont_ = QFileInfo(soundFont).isReadable();
     }
 
@@ -225,7 +224,8 @@ private slots:
                 QTest::addRow("%s: %s", kind, qPrintable(item)) << tmsf << u"status cd "_qs + item << 0U << reply;
             // Track 1 begins two seconds into the disc, after the lead-in gap.
             const QStringList msf{openCd(drive), u"set cd time format msf"_qs};
-            QTest::addRow("%s: after the lead-in", kind) << msf << u"status cd position track 1"_qs << 0U << u"00:02:00"_qs;
+            QTest::addRow("%s: after the lead-in", kind)
+                << msf << u"status cd position track 1"_qs << 0U << u"00:02:00"_qs;
             QTest::addRow("%s: time format", kind) << msf << u"status cd time format"_qs << 0U << u"msf"_qs;
         }
         // A data track of an image, a file an album folder cannot decode: a track of its own, of another type, and a
@@ -234,7 +234,8 @@ private slots:
             const QStringList open{openCd(drive), u"set cd time format tmsf"_qs};
             QTest::addRow("%s with data: tracks", kind) << open << u"status cd number of tracks"_qs << 0U << u"3"_qs;
             QTest::addRow("%s with data: type", kind) << open << u"status cd type track 2"_qs << 0U << u"other"_qs;
-            QTest::addRow("%s with data: play it", kind) << open << u"play cd from 2 to 3 wait"_qs << uint32_t(mci::NoAudio) << QString();
+            QTest::addRow("%s with data: play it", kind)
+                << open << u"play cd from 2 to 3 wait"_qs << uint32_t(mci::NoAudio) << QString();
         }
     }
 
@@ -514,7 +515,8 @@ private slots:
         const uint32_t error = soundFile ? mci::DeviceFailed : mci::NotReady;
 
         const bool readsFail = how == u"fail reads"_qs;
-        auto [output, engine] = rig(CaptureOutput::Mode::Manual, withDrive({{}, [&](int64_t, int) { return !readsFail; }, {}}, paranoia));
+        auto [output, engine] =
+            rig(CaptureOutput::Mode::Manual, withDrive({{}, [&](int64_t, int) { return !readsFail; }, {}}, paranoia));
         SEND_OK(*engine, open);
         if (whilePlaying) {
             SEND_OK(*engine, u"play x"_qs);
@@ -596,7 +598,8 @@ private slots:
         QFETCH(bool, paranoia);
         QFETCH(bool, readsFail);
         Gate gate(!readsFail);
-        auto [output, engine] = rig(CaptureOutput::Mode::Manual, withDrive({{}, [&](int64_t, int) { return gate.pass(); }, {}}, paranoia));
+        auto [output, engine] =
+            rig(CaptureOutput::Mode::Manual, withDrive({{}, [&](int64_t, int) { return gate.pass(); }, {}}, paranoia));
         QVERIFY(openDisc(*engine, disc_));
         SEND_OK(*engine, u"play cd from 2"_qs);
         QVERIFY(gate.waitInside());
@@ -628,8 +631,9 @@ private slots:
             const int n = ++looks;
             return n > 1 && looking.pass();
         };
-        auto [output, engine] = rig(CaptureOutput::Mode::Manual, withDrive({look, [&](int64_t, int) { return reading.pass(); }, {}}, false,
-                                                                   std::chrono::milliseconds(100)));
+        auto [output, engine] = rig(CaptureOutput::Mode::Manual,
+                                    withDrive({look, [&](int64_t, int) { return reading.pass(); }, {}}, false,
+                                              std::chrono::milliseconds(100)));
         SEND_OK(*engine, openCd(disc_));
         QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"not ready"_qs);
         QCOMPARE(send(*engine, u"status cd number of tracks"_qs).code, uint32_t(mci::NotReady));
@@ -768,7 +772,8 @@ private slots:
         QCOMPARE(send(*engine, u"play midi"_qs).code, uint32_t(mci::NotOpen));
         // A file that is no sound font is as good as none.
         options.soundFont = file(u"notes.wav"_qs);
-        QCOMPARE(send(*rig({}, options).second, openFile(u"a880.mid"_qs, u"midi "_qs)).code, uint32_t(mci::NoSoundFont));
+        QCOMPARE(send(*rig({}, options).second, openFile(u"a880.mid"_qs, u"midi "_qs)).code,
+                 uint32_t(mci::NoSoundFont));
         // The sound file still plays.
         SEND_OK(*engine, openFile(u"short440.wav"_qs));
         SEND_OK(*engine, u"play Sound wait"_qs);
