@@ -255,8 +255,10 @@ private slots:
         emit logind_.PrepareForSleep(true);
         emit logind_.PrepareForSleep(false);
         QTRY_COMPARE(heard, (QList<bool>{true, false}));
+        // A delay released before logind answered is given back when the answer comes, which may be after sleep
+        // was heard: the announcement can reach the watch before logind has even seen the request.
+        QTRY_COMPARE(logind_.log.size(), releaseAtOnce ? 2 : 1);
         QCOMPARE(logind_.log.first(), u"inhibit sleep Dawnbell delay"_s);
-        QCOMPARE(logind_.log.size(), releaseAtOnce ? 2 : 1);
         watch.releaseDelay();
         QTRY_COMPARE(logind_.log, (QStringList{u"inhibit sleep Dawnbell delay"_s, u"released"_s}));
         QVERIFY(!watch.delayHeld());
