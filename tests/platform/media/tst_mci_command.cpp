@@ -66,21 +66,6 @@ private slots:
         }
     }
 
-    void keywordsIgnoreCase()
-    {
-        std::vector<mci::Word> words;
-        QCOMPARE(mci::splitWords(u"status cd Number OF tracks \"wait\""_qs, words), 0U);
-        mci::WordReader reader(words, 2);
-        QVERIFY(!reader.take({"number", "of", "track"}));
-        QVERIFY(reader.take({"number", "of", "tracks"}));
-        // A quoted word is a name, never a keyword.
-        QVERIFY(!reader.take({"wait"}));
-        mci::Word w;
-        QVERIFY(reader.next(w));
-        QCOMPARE(w.text, u"wait"_qs);
-        QVERIFY(reader.atEnd());
-    }
-
     void colonNumbers_data()
     {
         QTest::addColumn<QString>("text");

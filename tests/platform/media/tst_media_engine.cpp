@@ -210,12 +210,14 @@ private slots:
         fails("unknown status item", cd, u"status cd colour"_qs, mci::BadParameter);
         fails("status without item", cd, u"status cd"_qs, mci::MissingParameter);
         fails("stray word", cd, u"stop cd now"_qs, mci::BadParameter);
+        fails("a quoted word is a name, never a keyword", cd, u"stop cd \"wait\""_qs, mci::BadParameter);
+        fails("a keyword cut short", cd, u"status cd number of track"_qs, mci::BadParameter);
         fails("track-time format on a sound file", sound, u"set Sound time format tmsf"_qs, mci::BadTimeFormat);
         fails("past the end of a sound file", sound, u"play Sound from 1001"_qs, mci::OutOfRange);
 
         // A disc image and an album folder of the same tracks answer alike, named by a letter in either case.
         const QList<std::pair<QString, QString>> contents{
-            {u"number of tracks"_qs, u"3"_qs},        {u"current track"_qs, u"1"_qs}, {u"length"_qs, u"00:03:00"_qs},
+            {u"Number OF tracks"_qs, u"3"_qs},        {u"current track"_qs, u"1"_qs}, {u"length"_qs, u"00:03:00"_qs},
             {u"length track 2"_qs, u"00:01:15"_qs},   {u"type track 1"_qs, u"audio"_qs}, {u"mode"_qs, u"stopped"_qs},
             {u"position track 3"_qs, u"03:00:00:00"_qs}, {u"media present"_qs, u"true"_qs}};
         for (const auto& [kind, drive] : {std::pair{"disc image", disc_}, std::pair{"album folder", album_}}) {
