@@ -66,32 +66,6 @@ private slots:
         }
     }
 
-    void colonNumbers_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("maxParts");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QList<long long>>("parts");
-        QTest::newRow("track") << u"3"_qs << 4 << true << QList<long long>{3};
-        QTest::newRow("tmsf") << u"03:01:20:05"_qs << 4 << true << QList<long long>{3, 1, 20, 5};
-        QTest::newRow("too many for msf") << u"1:2:3:4"_qs << 3 << false << QList<long long>{};
-        QTest::newRow("empty part") << u"3::1"_qs << 4 << false << QList<long long>{};
-        QTest::newRow("sign") << u"-3"_qs << 4 << false << QList<long long>{};
-        QTest::newRow("empty") << QString() << 4 << false << QList<long long>{};
-    }
-
-    void colonNumbers()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, maxParts);
-        QFETCH(bool, ok);
-        QFETCH(QList<long long>, parts);
-        std::vector<long long> got;
-        QCOMPARE(mci::readColonNumbers(text, maxParts, got), ok);
-        if (ok)
-            QCOMPARE(QList<long long>(got.begin(), got.end()), parts);
-    }
-
     void midiFile_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -205,6 +205,13 @@ private slots:
         fails("range backwards", cd, u"play cd from 3 to 2"_qs, mci::OutOfRange);
         fails("a disc of data only", {openCd(data_)}, u"play cd"_qs, mci::NoAudio);
         fails("position not a number", cd, u"seek cd to three"_qs, mci::BadParameter);
+        fails("an empty part", cd, u"seek cd to 3::1"_qs, mci::BadParameter);
+        fails("a sign", cd, u"play cd from -3"_qs, mci::BadParameter);
+        fails("an empty position", cd, u"seek cd to \"\""_qs, mci::BadParameter);
+        fails("four parts counted in minutes", {cd[0], u"set cd time format msf"_qs}, u"seek cd to 1:2:3:4"_qs,
+              mci::BadParameter);
+        QTest::newRow("a position of four parts")
+            << cd + QStringList{u"seek cd to 02:00:01:05"_qs} << u"status cd position"_qs << 0U << u"02:00:01:05"_qs;
         fails("seek without position", cd, u"seek cd to"_qs, mci::MissingParameter);
         fails("unknown time format", cd, u"set cd time format furlongs"_qs, mci::BadTimeFormat);
         fails("unknown status item", cd, u"status cd colour"_qs, mci::BadParameter);
