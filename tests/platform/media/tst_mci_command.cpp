@@ -1,7 +1,5 @@
-// The reading of command strings and MIDI files, without any device.
+// The reading of MIDI files, without any device.
 
-#include "platform/Platform.h"
-#include "platform/media/MciCommand.h"
 #include "platform/media/MidiFile.h"
 #include "tests/support/audio_fixtures.h"
 
@@ -14,58 +12,6 @@ class TstMciCommand : public QObject {
     Q_OBJECT
 
 private slots:
-    void splitWords_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<uint32_t>("result");
-        QTest::addColumn<QStringList>("words");
-        QTest::addColumn<QList<bool>>("quoted");
-        QTest::newRow("quoted path with blanks")
-            << u"open \"/home/a b/wake up.wav\" alias Sound"_qs << 0U
-            << QStringList{u"open"_qs, u"/home/a b/wake up.wav"_qs, u"alias"_qs, u"Sound"_qs}
-            << QList<bool>{false, true, false, false};
-        QTest::newRow("empty quoted name") << u"open \"\" alias Sound"_qs << 0U
-                                           << QStringList{u"open"_qs, QString(), u"alias"_qs, u"Sound"_qs}
-                                           << QList<bool>{false, true, false, false};
-        QTest::newRow("trailing blank and tabs") << u"\topen  \"x.mid\"  alias midi "_qs << 0U
-                                                 << QStringList{u"open"_qs, u"x.mid"_qs, u"alias"_qs, u"midi"_qs}
-                                                 << QList<bool>{false, true, false, false};
-        QTest::newRow("a quote written twice in a name")
-            << u"open \"/music/say \"\"hi\"\".wav\" alias Sound"_qs << 0U
-            << QStringList{u"open"_qs, u"/music/say \"hi\".wav"_qs, u"alias"_qs, u"Sound"_qs}
-            << QList<bool>{false, true, false, false};
-        QTest::newRow("a name of one quote, then a word") << u"open \"\"\"\" x"_qs << 0U
-                                                         << QStringList{u"open"_qs, u"\""_qs, u"x"_qs}
-                                                         << QList<bool>{false, true, false};
-        QTest::newRow("quote not closed") << u"open \"x.wav alias Sound"_qs << 258U << QStringList{} << QList<bool>{};
-        QTest::newRow("quote written twice, not closed") << u"open \"x\"\" alias Sound"_qs << 258U << QStringList{}
-                                                         << QList<bool>{};
-        QTest::newRow("nothing") << u"   "_qs << 0U << QStringList{} << QList<bool>{};
-    }
-
-    void splitWords()
-    {
-        QFETCH(QString, command);
-        QFETCH(uint32_t, result);
-        QFETCH(QStringList, words);
-        QFETCH(QList<bool>, quoted);
-        std::vector<mci::Word> got;
-        QCOMPARE(mci::splitWords(command, got), result);
-        if (result != 0)
-            return;
-        QCOMPARE(qsizetype(got.size()), words.size());
-        for (size_t i = 0; i < got.size(); ++i) {
-            QCOMPARE(got[i].text, words[qsizetype(i)]);
-            QCOMPARE(got[i].quoted, quoted[qsizetype(i)]);
-            // Whatever a name holds, QuoteMciName makes it the one word the command reads.
-            std::vector<mci::Word> again;
-            QCOMPARE(mci::splitWords(u"open "_qs + QuoteMciName(got[i].text) + u" alias Sound"_qs, again), 0U);
-            QCOMPARE(again.size(), size_t(4));
-            QCOMPARE(again[1].text, got[i].text);
-            QVERIFY(again[1].quoted);
-        }
-    }
-
     void midiFile_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -1,6 +1,7 @@
 // The media engine on real libraries and generated fixtures: what comes out of the mixer is recorded by a
 // capture output and checked as a listener would hear it (pitch, channel, order, length, gain).
 
+#include "platform/Platform.h"
 #include "platform/cd_drives.h"
 #include "platform/media/MciErrors.h"
 #include "platform/media/MediaEngine.h"
@@ -159,6 +160,9 @@ private slots:
         text.write("These are notes, not sound.\n");
         text.close();
         QVERIFY(QFile::copy(file(u"notes.wav"_qs), file(u"notes.mid"_qs)));
+        // Names the command reader must give back whole: blanks, quotes, a quote at each end.
+        QVERIFY(QFile::copy(file(u"a440.wav"_qs), file(u"say \"hi\" (live) .wav"_qs)));
+        QVERIFY(QDir(dir_.path()).mkdir(u"\"q\""_qs));
         // A5 (880 Hz) for half a second.
         QVERIFY(writeMidiFile(file(u"a880.mid"_qs), {{81, 0.0, 0.5}}));
         QVERIFY(!writeDiscImage(discsFolder(), u"disc"_qs, {{440, 1.0}, {660, 1.2}, {880, 0.8}}).isEmpty());
@@ -194,6 +198,11 @@ private slots:
         fails("not a MIDI file", none, openFile(u"notes.mid"_qs, u"midi "_qs), mci::UnsupportedFile);
         fails("a folder", none, u"open \""_qs + dir_.path() + u"\" alias Sound"_qs, mci::FileUnreadable);
         fails("no sound file set", none, u"open \"\" alias Sound"_qs, mci::MissingDeviceName);
+        fails("a folder whose name is quoted", none, u"open "_qs + QuoteMciName(file(u"\"q\""_qs)) + u" alias Sound"_qs,
+              mci::FileUnreadable);
+        fails("a quote not closed", none, u"open \"x.wav alias Sound"_qs, mci::ParseError);
+        fails("a quote written twice, not closed", none, u"open \"x\"\" alias Sound"_qs, mci::ParseError);
+        fails("nothing", none, u"   "_qs, mci::UnknownCommand);
         fails("unknown command", none, u"rewind Sound"_qs, mci::UnknownCommand);
         fails("play an alias not open", none, u"play midi"_qs, mci::NotOpen);
         fails("close an alias not open", none, u"close cd"_qs, mci::NotOpen);
@@ -210,6 +219,16 @@ private slots:
         fails("an empty position", cd, u"seek cd to \"\""_qs, mci::BadParameter);
         fails("four parts counted in minutes", {cd[0], u"set cd time format msf"_qs}, u"seek cd to 1:2:3:4"_qs,
               mci::BadParameter);
+        // A name as QuoteMciName writes it, the same as a user types it, and words apart by blanks and tabs.
+        const QString length{u"status Sound length"_qs};
+        QTest::newRow("a name written by QuoteMciName")
+            << QStringList{u"open "_qs + QuoteMciName(file(u"say \"hi\" (live) .wav"_qs)) + u" alias Sound"_qs} << length
+            << 0U << u"1000"_qs;
+        QTest::newRow("quotes in a name written twice")
+            << QStringList{u"open \""_qs + dir_.path() + u"/say \"\"hi\"\" (live) .wav\" alias Sound"_qs} << length << 0U
+            << u"1000"_qs;
+        QTest::newRow("blanks and tabs between the words")
+            << QStringList{u"\topen  \""_qs + file(u"a440.wav"_qs) + u"\"\t alias  Sound "_qs} << length << 0U << u"1000"_qs;
         QTest::newRow("a position of four parts")
             << cd + QStringList{u"seek cd to 02:00:01:05"_qs} << u"status cd position"_qs << 0U << u"02:00:01:05"_qs;
         fails("seek without position", cd, u"seek cd to"_qs, mci::MissingParameter);
