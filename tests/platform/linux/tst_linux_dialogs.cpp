@@ -4,8 +4,8 @@
 
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/NotifyIconHost.h"
+#include "platform/media/MediaEngine.h"
 #include "platform/units.h"
-#include "tests/platform/linux/StubMedia.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -59,7 +59,7 @@ class TestLinuxDialogs : public QObject {
     Q_OBJECT
 
 private:
-    LinuxPlatform platform_{std::make_unique<StubMedia>()};
+    LinuxPlatform platform_{makeMediaEngine};
     QTemporaryDir files_;
 
 private slots:

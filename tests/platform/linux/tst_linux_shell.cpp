@@ -3,7 +3,7 @@
 
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/xdg.h"
-#include "tests/platform/linux/StubMedia.h"
+#include "platform/media/MediaEngine.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,7 +89,7 @@ private slots:
             writeFile(docs_ + u'/' + name, u"x"_s);
 
         // Made after the desktop: it reads the desktop's programs as it starts.
-        platform_ = std::make_unique<LinuxPlatform>(std::make_unique<StubMedia>());
+        platform_ = std::make_unique<LinuxPlatform>(makeMediaEngine);
     }
 
     void init()

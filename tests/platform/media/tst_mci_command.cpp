@@ -1,11 +1,10 @@
-// The reading of command strings and MIDI files, without any device.
+// The reading of MIDI files, without any device.
 
-#include "platform/Platform.h"
-#include "platform/media/MciCommand.h"
 #include "platform/media/MidiFile.h"
 #include "tests/support/audio_fixtures.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,115 +12,6 @@ class TstMciCommand : public QObject {
     Q_OBJECT
 
 private slots:
-    void splitWords_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<uint32_t>("result");
-        QTest::addColumn<QStringList>("words");
-        QTest::addColumn<QList<bool>>("quoted");
-        QTest::newRow("quoted path with blanks")
-            << u"open \"/home/a b/wake up.wav\" alias Sound"_qs << 0U
-            << QStringList{u"open"_qs, u"/home/a b/wake up.wav"_qs, u"alias"_qs, u"Sound"_qs}
-            << QList<bool>{false, true, false, false};
-        QTest::newRow("empty quoted name") << u"open \"\" alias Sound"_qs << 0U
-                                           << QStringList{u"open"_qs, QString(), u"alias"_qs, u"Sound"_qs}
-                                           << QList<bool>{false, true, false, false};
-        QTest::newRow("trailing blank and tabs") << u"\topen  \"x.mid\"  alias midi "_qs << 0U
-                                                 << QStringList{u"open"_qs, u"x.mid"_qs, u"alias"_qs, u"midi"_qs}
-                                                 << QList<bool>{false, true, false, false};
-        QTest::newRow("a quote written twice in a name")
-            << u"open \"/music/say \"\"hi\"\".wav\" alias Sound"_qs << 0U
-            << QStringList{u"open"_qs, u"/music/say \"hi\".wav"_qs, u"alias"_qs, u"Sound"_qs}
-            << QList<bool>{false, true, false, false};
-        QTest::newRow("a name of one quote, then a word") << u"open \"\"\"\" x"_qs << 0U
-                                                         << QStringList{u"open"_qs, u"\""_qs, u"x"_qs}
-                                                         << QList<bool>{false, true, false};
-        QTest::newRow("quote not closed") << u"open \"x.wav alias Sound"_qs << 258U << QStringList{} << QList<bool>{};
-        QTest::newRow("quote written twice, not closed") << u"open \"x\"\" alias Sound"_qs << 258U << QStringList{}
-                                                         << QList<bool>{};
-        QTest::newRow("nothing") << u"   "_qs << 0U << QStringList{} << QList<bool>{};
-    }
-
-    void splitWords()
-    {
-        QFETCH(QString, command);
-        QFETCH(uint32_t, result);
-        QFETCH(QStringList, words);
-        QFETCH(QList<bool>, quoted);
-        std::vector<mci::Word> got;
-        QCOMPARE(mci::splitWords(command, got), result);
-        if (result != 0)
-            return;
-        QCOMPARE(qsizetype(got.size()), words.size());
-        for (size_t i = 0; i < got.size(); ++i) {
-            QCOMPARE(got[i].text, words[qsizetype(i)]);
-            QCOMPARE(got[i].quoted, quoted[qsizetype(i)]);
-        }
-    }
-
-    // Whatever a path holds, QuoteMciName makes it the one word the command reads.
-    void quotedNames_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("plain") << u"/home/me/wake.wav"_qs;
-        QTest::newRow("blanks") << u"/home/me/wake up .wav"_qs;
-        QTest::newRow("double quotes") << u"/music/\"Morning\" (live) \"\".mid"_qs;
-        QTest::newRow("a quote at each end") << u"\"a\""_qs;
-        QTest::newRow("nothing") << QString();
-    }
-
-    void quotedNames()
-    {
-        QFETCH(QString, path);
-        std::vector<mci::Word> words;
-        QCOMPARE(mci::splitWords(u"open "_qs + QuoteMciName(path) + u" alias Sound"_qs, words), 0U);
-        QCOMPARE(words.size(), size_t(4));
-        QCOMPARE(words[1].text, path);
-        QVERIFY(words[1].quoted);
-        QCOMPARE(words[3].text, u"Sound"_qs);
-    }
-
-    void keywordsIgnoreCase()
-    {
-        std::vector<mci::Word> words;
-        QCOMPARE(mci::splitWords(u"status cd Number OF tracks \"wait\""_qs, words), 0U);
-        mci::WordReader reader(words, 2);
-        QVERIFY(!reader.take({"number", "of", "track"}));
-        QVERIFY(reader.take({"number", "of", "tracks"}));
-        // A quoted word is a name, never a keyword.
-        QVERIFY(!reader.take({"wait"}));
-        mci::Word w;
-        QVERIFY(reader.next(w));
-        QCOMPARE(w.text, u"wait"_qs);
-        QVERIFY(reader.atEnd());
-    }
-
-    void colonNumbers_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("maxParts");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QList<long long>>("parts");
-        QTest::newRow("track") << u"3"_qs << 4 << true << QList<long long>{3};
-        QTest::newRow("tmsf") << u"03:01:20:05"_qs << 4 << true << QList<long long>{3, 1, 20, 5};
-        QTest::newRow("too many for msf") << u"1:2:3:4"_qs << 3 << false << QList<long long>{};
-        QTest::newRow("empty part") << u"3::1"_qs << 4 << false << QList<long long>{};
-        QTest::newRow("sign") << u"-3"_qs << 4 << false << QList<long long>{};
-        QTest::newRow("empty") << QString() << 4 << false << QList<long long>{};
-    }
-
-    void colonNumbers()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, maxParts);
-        QFETCH(bool, ok);
-        QFETCH(QList<long long>, parts);
-        std::vector<long long> got;
-        QCOMPARE(mci::readColonNumbers(text, maxParts, got), ok);
-        if (ok)
-            QCOMPARE(QList<long long>(got.begin(), got.end()), parts);
-    }
-
     void midiFile_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -136,13 +26,9 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray smf = f.readAll();
 
-        QByteArray rmi = "RIFF" + QByteArray(4, '\0') + "RMID" + "data";
-        const auto n = uint32_t(smf.size());
-        rmi += char(n & 0xFF);
-        rmi += char((n >> 8) & 0xFF);
-        rmi += char((n >> 16) & 0xFF);
-        rmi += char((n >> 24) & 0xFF);
-        rmi += smf;
+        const auto n = qToLittleEndian(uint32_t(smf.size()));
+        const QByteArray rmi =
+            "RIFF" + QByteArray(4, '\0') + "RMIDdata" + QByteArray(reinterpret_cast<const char*>(&n), 4) + smf;
 
         // A file of one track at one tick a quarter note and the slowest tempo (16.8 s a quarter), whose events
         // come `delta` ticks apart: `events` notes, the first with its status byte, the others in running status.
