@@ -179,7 +179,8 @@ private slots:
     }
 
     // Shown, pressed, replaced and withdrawn by the server's numbers; the callback hears ours. The urgency goes
-    // as its byte: normal 1, critical 2.
+    // as its byte: normal 1, critical 2. Closed by the user, a notification shown again with its number is a new
+    // one.
     void notifications()
     {
         DesktopNotifier notifier(QDBusConnection::sessionBus());
@@ -187,17 +188,21 @@ private slots:
         notifier.setCallback([&](int id, const QString& key) { pressed.append({id, key}); });
         const int id =
             notifier.show(u"Wake up!"_s, u"Now."_s, {{u"snooze"_s, u"Snooze"_s}, {u"off"_s, u"Turn off"_s}}, normal, 0);
-        QTRY_COMPARE(server_.log.size(), 1);
+        const int other = notifier.show(u"Two"_s, {}, {}, normal, 0);
+        QTRY_COMPARE(server_.log.size(), 2);
         emit server_.ActionInvoked(7, u"off"_s);  // not ours
-        emit server_.ActionInvoked(1, u"snooze"_s);
+        emit server_.NotificationClosed(2, 2);
+        emit server_.ActionInvoked(1, u"snooze"_s);  // heard after the closing
         QTRY_COMPARE(pressed, (QList<QPair<int, QString>>{{id, u"snooze"_s}}));
+        notifier.show(u"Two, again"_s, {}, {}, normal, other);
         QCOMPARE(notifier.show(u"Wake up!"_s, u"Again."_s, {}, NotificationUrgency::Critical, id), id);
         notifier.withdraw(id);
-        QTRY_COMPARE(server_.log.size(), 3);
+        QTRY_COMPARE(server_.log.size(), 5);
         QCOMPARE(server_.log,
                  (QStringList{u"notify 1 (replaces 0) Wake up!|Now.|snooze,Snooze,off,Turn off|urgency 1|timeout 0"_s,
-                              u"notify 1 (replaces 1) Wake up!|Again.||urgency 2|timeout 0"_s,
-                              u"close 1"_s}));
+                              u"notify 2 (replaces 0) Two|||urgency 1|timeout 0"_s,
+                              u"notify 3 (replaces 0) Two, again|||urgency 1|timeout 0"_s,
+                              u"notify 1 (replaces 1) Wake up!|Again.||urgency 2|timeout 0"_s, u"close 1"_s}));
     }
 
     // The server answers late: a withdrawal or a replacement waits for its number; nothing is shown twice.
@@ -214,23 +219,6 @@ private slots:
         server_.answerHeld();
         QTRY_COMPARE(server_.log.size(), 4);
         QCOMPARE(server_.log.mid(2), (QStringList{u"close 1"_s, u"notify 2 (replaces 2) Two, again|||urgency 1|timeout 0"_s}));
-    }
-
-    // Closed by the user, a notification shown again with its number is a new one.
-    void closedByTheUser()
-    {
-        DesktopNotifier notifier(QDBusConnection::sessionBus());
-        int pressed = 0;
-        notifier.setCallback([&](int, const QString&) { ++pressed; });
-        const int id = notifier.show(u"One"_s, {}, {}, normal, 0);
-        notifier.show(u"Two"_s, {}, {}, normal, 0);
-        QTRY_COMPARE(server_.log.size(), 2);
-        emit server_.NotificationClosed(1, 2);
-        emit server_.ActionInvoked(2, u"off"_s);  // heard after the closing
-        QTRY_COMPARE(pressed, 1);
-        notifier.show(u"One, again"_s, {}, {}, normal, id);
-        QTRY_COMPARE(server_.log.size(), 3);
-        QCOMPARE(server_.log.last(), u"notify 3 (replaces 0) One, again|||urgency 1|timeout 0"_s);
     }
 
     void theSleepDelay_data()
