@@ -1,5 +1,5 @@
 // The real program, offscreen, in a home of its own, with SDL's disk audio driver recording what a listener
-// would hear: it starts and keeps running; an alarm set a few seconds ahead rings at its time with its two
+// would hear: it starts and keeps running, and an alarm set a few seconds ahead rings at its time with its two
 // sources, the start track of a disc image and the sound file. (The gradual wake-up is heard in
 // test_settings_program, through the test alarm.)
 
@@ -24,56 +24,25 @@ QString ProgramPath()
     return qEnvironmentVariable("DAWNBELL_TEST_BINARY_DIR") + QStringLiteral("/app/dawnbell");
 }
 
-// A home of its own with a settings file, and the program running in it.
-class Dawnbell {
-public:
-    Dawnbell() : home_(dir_.path())
-    {
-        for (const char* folder : {"/.config/Dawnbell", "/.local/share/Dawnbell/discs", "/run"})
-            QDir().mkpath(home_ + folder);
-        QFile::setPermissions(home_ + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    ~Dawnbell() { stop(); }
-
-    QString home() const { return home_; }
-    QString recording() const { return home_ + QStringLiteral("/heard.raw"); }
-    QString settingsFile() const { return home_ + QStringLiteral("/.config/Dawnbell/Dawnbell.conf"); }
-
-    bool start()
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const auto& [name, value] : {std::pair{"HOME", home_}, std::pair{"XDG_CONFIG_HOME", home_ + "/.config"},
-                                          std::pair{"XDG_DATA_HOME", home_ + "/.local/share"},
-                                          std::pair{"XDG_RUNTIME_DIR", home_ + "/run"},
-                                          std::pair{"QT_QPA_PLATFORM", QStringLiteral("offscreen")},
-                                          std::pair{"SDL_AUDIODRIVER", QStringLiteral("disk")},
-                                          std::pair{"SDL_DISKAUDIOFILE", recording()}})
-            env.insert(QLatin1String(name), value);
-        env.remove(QStringLiteral("SDL_DISKAUDIODELAY"));  // recorded at the pace of a real sound card
-        process_.setProcessEnvironment(env);
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(ProgramPath(), {});
-        return process_.waitForStarted(10000);
-    }
-
-    bool running() { return process_.state() == QProcess::Running; }
-
-    void stop()
-    {
-        if (process_.state() == QProcess::NotRunning)
-            return;
-        process_.terminate();
-        if (!process_.waitForFinished(5000)) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
-
-private:
-    QTemporaryDir dir_;
-    QString home_;
-    QProcess process_;
-};
+// Starts the program in `home`, recording into home/heard.raw; XDG_RUNTIME_DIR must be private.
+bool Launch(QProcess& dawnbell, const QString& home)
+{
+    QDir().mkpath(home + "/run");
+    QFile::setPermissions(home + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const auto& [name, value] : {std::pair{"HOME", home}, std::pair{"XDG_CONFIG_HOME", home + "/.config"},
+                                      std::pair{"XDG_DATA_HOME", home + "/.local/share"},
+                                      std::pair{"XDG_RUNTIME_DIR", home + "/run"},
+                                      std::pair{"QT_QPA_PLATFORM", QStringLiteral("offscreen")},
+                                      std::pair{"SDL_AUDIODRIVER", QStringLiteral("disk")},
+                                      std::pair{"SDL_DISKAUDIOFILE", home + "/heard.raw"}})
+        env.insert(QLatin1String(name), value);
+    env.remove(QStringLiteral("SDL_DISKAUDIODELAY"));  // recorded at the pace of a real sound card
+    dawnbell.setProcessEnvironment(env);
+    dawnbell.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    dawnbell.start(ProgramPath(), {});
+    return dawnbell.waitForStarted(10000);
+}
 
 // An alarm time whole seconds ahead, far enough from a minute's end that the test cannot straddle midnight.
 QTime AlarmAhead(int seconds)
@@ -93,28 +62,31 @@ private slots:
 
     void startsWithAnEmptyHomeAndKeepsRunning()
     {
-        Dawnbell dawnbell;
-        QVERIFY(dawnbell.start());
+        QTemporaryDir home;
+        QProcess dawnbell;
+        QVERIFY(Launch(dawnbell, home.path()));
         QTest::qWait(2000);
-        QVERIFY(dawnbell.running());
+        QCOMPARE(dawnbell.state(), QProcess::Running);
     }
 
-    // Alarm type "CD and sound" with the disc image's track 2 (660 Hz) and a sound file of 550 Hz, turned on at
-    // start-up: nothing sounds before the alarm time, then both sources on both channels, and no other track.
+    // In a home of its own, alarm type "CD and sound" with the disc image's track 2 (660 Hz) and a sound file of
+    // 550 Hz, turned on at start-up: the program keeps running, nothing sounds before the alarm time, then both
+    // sources on both channels, and no other track.
     void theAlarmRingsAtItsTimeWithItsSources()
     {
-        Dawnbell dawnbell;
-        const QString wav = dawnbell.home() + QStringLiteral("/rooster.wav");
+        QTemporaryDir dir;
+        const QString home = dir.path(), data = home + QStringLiteral("/.local/share");
+        const QString recording = home + QStringLiteral("/heard.raw"), wav = home + QStringLiteral("/rooster.wav");
         QVERIFY(audiofix::writeToneWav(wav, 550, 20.0, audiofix::cdRate, 2, 0.4));
         const std::vector<audiofix::DiscTrack> tracks = {{440, 20}, {660, 20}, {880, 20}};
-        QVERIFY(!audiofix::writeDiscImage(dawnbell.home() + "/.local/share/Dawnbell/discs", QStringLiteral("morning"), tracks, 0.4).isEmpty());
+        QVERIFY(!audiofix::writeDiscImage(data + "/Dawnbell/discs", QStringLiteral("morning"), tracks, 0.4).isEmpty());
         // The image is the drive after the machine's own CD-ROM drives.
-        qputenv("XDG_DATA_HOME", (dawnbell.home() + QStringLiteral("/.local/share")).toUtf8());
+        qputenv("XDG_DATA_HOME", data.toUtf8());
         const std::vector<CdDrive> drives = listCdDrives();
         const auto image = std::find_if(drives.begin(), drives.end(), [](const CdDrive& d) { return d.isImage; });
         QVERIFY(image != drives.end());
         const QTime alarm = AlarmAhead(4);
-        QSettings settings(dawnbell.settingsFile(), QSettings::IniFormat);
+        QSettings settings(home + QStringLiteral("/.config/Dawnbell/Dawnbell.conf"), QSettings::IniFormat);
         for (const auto& [key, value] : {std::pair{"Settings/Dialog1", QStringLiteral("0")},
                                          std::pair{"Settings/StartOn", QStringLiteral("1")},
                                          std::pair{"Settings/CDDrive", image->name},
@@ -124,18 +96,21 @@ private slots:
                                          std::pair{"Alarm/CDStartTrack", QStringLiteral("2")}})
             settings.setValue(QLatin1String(key), value);
         settings.sync();
+
+        QProcess dawnbell;
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(dawnbell.start());
+        QVERIFY(Launch(dawnbell, home));
         const qint64 alarmAt = QTime::currentTime().msecsTo(alarm) + clock.elapsed();
         QTest::qWait(int(alarmAt - 400 - clock.elapsed()));
-        QVERIFY(dawnbell.running());
-        QVERIFY2(QFileInfo(dawnbell.recording()).size() == 0, "sound before the alarm time");
+        QCOMPARE(dawnbell.state(), QProcess::Running);
+        QVERIFY2(QFileInfo(recording).size() == 0, "sound before the alarm time");
         QTest::qWait(int(alarmAt + 5000 - clock.elapsed()));
-        QVERIFY(dawnbell.running());
-        dawnbell.stop();
+        QCOMPARE(dawnbell.state(), QProcess::Running);
+        dawnbell.terminate();
+        dawnbell.waitForFinished(5000);
 
-        const audiofix::Audio heard = audiofix::readRawS16(dawnbell.recording());
+        const audiofix::Audio heard = audiofix::readRawS16(recording);
         QVERIFY2(heard.seconds() > 3, qPrintable(QStringLiteral("only %1 s recorded").arg(heard.seconds())));
         const size_t from = heard.at(0.5), window = heard.at(2.0);
         for (const std::vector<float>* side : {&heard.left, &heard.right}) {

@@ -1,13 +1,12 @@
-// The small dialogs: the information dialog's result, the alarm message editor's erase and undo, and the about
-// and version boxes with what they show and how they close.
+// The small dialogs: the alarm message editor's erase and undo, and the about and version boxes with what they
+// show and how they close. (The information dialog's text, beep and result are test_startup_settings', through
+// the note on a machine without CD-ROM drives.)
 
 #include "editors/frmAbout.h"
 #include "editors/frmAlarmMessage.h"
-#include "editors/frmDialog.h"
 #include "editors/frmVersion.h"
 #include "tests/fakes/World.h"
 
-#include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -17,26 +16,6 @@
 class TestSmallDialogs : public QObject {
     Q_OBJECT
 private slots:
-    // The information dialog shows its text with a beep and the box unticked; it answers 1, or 0 when the box
-    // was ticked ("do not show again").
-    void infoDialogResult()
-    {
-        World w;
-        for (const bool ticked : {false, true}) {
-            QString shown;
-            w.platform.onModal = [&](QDialog& form) {
-                auto& dialog = dynamic_cast<frmDialog&>(form);
-                shown = dialog.lblText->text() + (dialog.chkShow->isChecked() ? " (ticked)" : "");
-                dialog.chkShow->setChecked(ticked);
-                dialog.cmdOK->click();
-                return dialog.result();
-            };
-            QCOMPARE(w.module.ShowInfoDialog(QStringLiteral("Read me.")), int16_t(ticked ? 0 : 1));
-            QCOMPARE(shown, QStringLiteral("Read me."));
-        }
-        QCOMPARE(w.platform.beeps, 2);
-    }
-
     // Steps on the alarm message editor: e erase (or undo), t type a letter, a the Alt key alone, s save, c cancel.
     // Afterwards: the editor's text, cmdErase's caption, the main window's message and HasAlarmMessage.
     void eraseAndUndo_data()
