@@ -242,11 +242,11 @@ private slots:
         }
     }
 
-    // Playlist files, with a disc of 12 tracks. Opening into a list holding "Track 5" a path that is `kind`: "file" (holding `bytes`),
-    // "missing", "fifo", "folder", or "cancel" (the chooser cancelled). Saving (`kind` "save") the list `saved`
-    // over an old playlist writes `bytes`, and opening it again with the same disc gives the list back; "save
-    // under a file" is a path through the old playlist, which cannot be written. Which lines a file may hold is
-    // test_playlist_file's; here, what the file, the list and the user see.
+    // Playlist files, with a disc of 12 tracks. Opening into a list holding "Track 5" a path that is `kind`: "file"
+    // (holding `bytes`; "file, no disc" without the disc), "missing", "fifo", "folder", or "cancel" (the chooser
+    // cancelled). Saving (`kind` "save") the list `saved` over an old playlist writes `bytes`, and opening it again
+    // gives the list back; "save under a file" is a path through the old playlist, which cannot be written. Which
+    // lines a file may hold is test_playlist_file's; here, what the file, the list and the user see.
     void files_data()
     {
         QTest::addColumn<QString>("kind");
@@ -261,6 +261,7 @@ private slots:
         const QString kept = QStringLiteral("Track 5");
         open("not a playlist", "file", "3\r\n\r\n", kept, Invalid);
         open("tracks beyond the disc", "file", "3\r\n13\r\n4\r\n", "Track 3|Track 4", Modified);
+        open("no disc", "file, no disc", "3\r\n", "", Modified);
         // The largest file a playlist can be, and one byte more.
         const QByteArray largest = "7" + QByteArray(PlaylistFileMaxBytes - 3, ' ') + "\r\n";
         open("1 MiB", "file", largest, PlaylistItemText(QString::fromLatin1(largest.chopped(2))));
@@ -291,7 +292,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("wake up.dbp"));
         const bool saving = kind.startsWith(QLatin1String("save"));
         QFile file(path);
-        if (kind == "file" || saving)
+        if (kind.startsWith(QLatin1String("file")) || saving)
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(saving ? QByteArray("9\r\n") : bytes) >= 0);
         else if (kind == "fifo")
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
@@ -299,7 +300,7 @@ private slots:
             QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("wake up.dbp")));
         file.close();
         const QString chosen = kind == "save under a file" ? path + QStringLiteral("/new.dbp") : path;
-        Editor e(12);
+        Editor e(kind == "file, no disc" ? 0 : 12);
         e.setSelected(saving ? saved : QStringList{QStringLiteral("Track 5")});
         e.w.platform.fileAnswers = {kind == "cancel" ? QString() : u' ' + chosen + u' '};
         (saving ? e.form->cmdSave : e.form->cmdOpen)->click();

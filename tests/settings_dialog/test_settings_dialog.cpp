@@ -222,6 +222,8 @@ private slots:
              "1 01 00 AM", "1:01:00 AM");
         time("steps down", "12:00:00 PM", "right:cmdHourUp right:cmdMinuteUp right:cmdSecondUp set:cmbAMPM=p "
              "click:cmdAMPMToggle", "11 59 59 AM", "11:59:59 AM");
+        time("timer round midnight", "7:45:00 AM", "tick:23:55:10 set:cmbMin=10 click:cmdTimer", "12 05 10 AM",
+             "12:05:10 AM", {"Alarm/TimerTime=10"});
         time("preset", "7:45:00 AM", "click:cmdPreset3", "12 30 00 PM", "12:30:00 PM");
         row("timer of 0 minutes", {"lblAlarm=7:45:00 AM"}, "tick:7:00:00 set:cmbMin=0 click:cmdTimer",
             {"time=7 05 00 AM", "cmbMin=5"}, true, {"Alarm/AlarmTime=7:05:00 AM"});
