@@ -1,9 +1,9 @@
-// The small dialogs: the alarm message editor's erase and undo, and the about and version boxes with what they
-// show and how they close. (The information dialog's text, beep and result are test_startup_settings', through
-// the note on a machine without CD-ROM drives.)
+// The small dialogs: the information dialog's beep, the alarm message editor's erase and undo, and the about and
+// version boxes with what they show and how they close.
 
 #include "editors/frmAbout.h"
 #include "editors/frmAlarmMessage.h"
+#include "editors/frmDialog.h"
 #include "editors/frmVersion.h"
 #include "tests/fakes/World.h"
 
@@ -16,6 +16,20 @@
 class TestSmallDialogs : public QObject {
     Q_OBJECT
 private slots:
+    // The information dialog shows its text with a beep (its box and result: test_startup_settings' drive scan).
+    void infoDialogBeeps()
+    {
+        World w;
+        QString shown;
+        w.platform.onModal = [&](QDialog& form) {
+            shown = dynamic_cast<frmDialog&>(form).lblText->text();
+            return 1;
+        };
+        w.module.ShowInfoDialog(QStringLiteral("Read me."));
+        QCOMPARE(shown, QStringLiteral("Read me."));
+        QCOMPARE(w.platform.beeps, 1);
+    }
+
     // Steps on the alarm message editor: e erase (or undo), t type a letter, a the Alt key alone, s save, c cancel.
     // Afterwards: the editor's text, cmdErase's caption, the main window's message and HasAlarmMessage.
     void eraseAndUndo_data()
