@@ -185,8 +185,9 @@ private slots:
              "lblCDInfo=Alarm will start on track 1.", "chkTurnOffWithAlarm=off", "chkSaveOnExit=off",
              "chkStartMini=on"}, true);
         row("timer 0", {"Alarm/TimerTime=0"}, "", {"cmbMin=5"}, true, {"Alarm/TimerTime=5"});
-        row("timer 61, ramp of 45 minutes", {"Alarm/TimerTime=61", "Alarm/GradVolumeMinutes=45", "Alarm/GradualWakeup=1"},
-            "", {"cmbMin=5", "cmbGradMinutes=4"}, true, {"Alarm/TimerTime=5", "Alarm/GradVolumeMinutes=4"});
+        row("timer 61, ramp of 45 minutes",
+            {"Alarm/TimerTime=61", "Alarm/GradVolumeMinutes=45", "Alarm/GradualWakeup=1"}, "",
+            {"cmbMin=5", "cmbGradMinutes=4"}, true, {"Alarm/TimerTime=5", "Alarm/GradVolumeMinutes=4"});
         row("sleep of 1", {"Settings/SleepTime=1", "Settings/SleepEnabled=1"}, "", {"lblLength= 1 minute"}, true);
         row("MIDI", {"Alarm/AlarmType=3", "Alarm/CDStartTrack=3"}, "",
             {"optMIDI=on", "sources=MIDI", "lblCDInfo=Alarm will start on track 3. (disabled)", "lblMIDI=" + Midi},
