@@ -161,6 +161,11 @@ void frmMain::BuildControls()
     lblTimeLeft->setGeometry(194, 58, 160, 22);
     lblTimeLeft->setFont(alarmFont);
 
+    // The labels whose texts change keep their size: a new text repaints the label alone, and asks no layout of
+    // the window (the clock and the countdown change every second).
+    for (QLabel* label : {lblTime, Label3, lblAlarm, lblOnOff, lblTimeLeft})
+        label->setFixedSize(label->size());
+
     cmdSnooze = Named(new QPushButton(QStringLiteral("S N O O Z E"), client), "cmdSnooze");
     cmdSnooze->setGeometry(8, 82, 178, 26);
     QFont arial(QStringLiteral("Arial"));
