@@ -46,7 +46,7 @@ constexpr int IconSize = 18;
 QLabel* Picture(QWidget* parent, const char* name, const QString& icon, int size, const QString& tip,
                 const QString& accessibleName = {})
 {
-    QLabel* label = PictureLabel(parent, name, QIcon(icon), size);
+    QLabel* label = PictureLabel(parent, name, icon, size);
     label->setScaledContents(true);
     if (!tip.isEmpty())
         label->setToolTip(tip);
@@ -832,6 +832,7 @@ void frmMain::Tick()
     const QDateTime previousTick = lastTick_;
     lastTick_ = now;
     m.KeepSleepDelay();
+    m.KeepMidiReady();
     if (m.AlarmOn != 1)
         return;
 
