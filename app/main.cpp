@@ -4,6 +4,7 @@
 #include "app/SingleInstance.h"
 #include "core/Module1.h"
 #include "dawnbell_build.h"
+#include "main_window/StartupStyle.h"
 #include "main_window/frmMain.h"
 #include "platform/linux/ExitSignals.h"
 #include "platform/linux/LinuxPlatform.h"
@@ -18,7 +19,9 @@ int main(int argc, char* argv[])
 {
     // Made before the application object, so that it keeps the desktop's activation token.
     SingleInstance instance(QStringLiteral(DAWNBELL_APP_ID));
+    LinuxPlatform::prepareApplication();
     QApplication app(argc, argv);
+    QApplication::setStyle(new StartupStyle);
     QApplication::setOrganizationName(QStringLiteral("Dawnbell"));
     QApplication::setApplicationName(QStringLiteral("Dawnbell"));
     QApplication::setApplicationVersion(QStringLiteral(DAWNBELL_VERSION));

@@ -2,14 +2,24 @@
 //   - the time from the process's start to the main window painted, for the real program code (the Linux
 //     platform, the media engine, start-up) run in this process, over several runs;
 //   - the idle cost of the real program (app/dawnbell) with the alarm armed and its window shown: CPU time over
-//     a minute, as % of one core, from the scheduler's counts; its resident memory (VmRSS, VmHWM) and threads.
-// Each run has a home of its own with a settings file that arms an alarm twelve hours ahead.
+//     a minute, as % of one core, from the scheduler's counts, and its wake-ups (the voluntary context switches:
+//     a thread that went to sleep and was woken), in all and for each thread; its resident memory and threads;
+//   - the onset of each kind of alarm: a sound file, a CD (a disc image in the discs folder) and a MIDI sequence,
+//     each armed at start-up for a few seconds later and rung by the program's own clock tick, with SDL's disk
+//     driver at its real pace: the time of the first sample that is not silence, from the start of the alarm's
+//     second, as a listener would hear it.
+// Each run has a home of its own with a settings file that arms an alarm twelve hours ahead (seconds ahead for
+// the onsets).
 //
-//   bench_program [--idle-seconds N] [--startup-runs N] [--program PATH]
+//   bench_program [--idle-seconds N] [--startup-runs N] [--onset-runs N] [--program PATH]
 //   bench_program --startup-once      (internal: one start-up measurement, printed in ms)
+//   bench_program --onset-once KIND   (internal: one alarm of KIND sound, cd or midi; its onset printed in ms)
 
 #include "core/Module1.h"
 #include "core/TextRules.h"
+#include "platform/cd_drives.h"
+#include "tests/support/audio_fixtures.h"
+#include "main_window/StartupStyle.h"
 #include "main_window/frmMain.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/media/MediaEngine.h"
@@ -24,9 +34,15 @@
 
 #include <unistd.h>
 
+#include <QTimer>
+
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -46,8 +62,9 @@ double MsSinceProcessStart()
     return nowMs - startTicks * 1000.0 / double(sysconf(_SC_CLK_TCK));
 }
 
-// A home with the alarm armed at start, twelve hours ahead, and no note about missing CD-ROM drives.
-void WriteSettings(const QString& home)
+// A home with the alarm armed at start, twelve hours ahead (or `alarmIn` seconds), and no note about missing
+// CD-ROM drives.
+void WriteSettings(const QString& home, int alarmIn = 12 * 3600)
 {
     QDir().mkpath(home + QStringLiteral("/.config/Dawnbell"));
     QDir().mkpath(home + QStringLiteral("/run"));
@@ -55,7 +72,7 @@ void WriteSettings(const QString& home)
     QSettings file(home + QStringLiteral("/.config/Dawnbell/Dawnbell.conf"), QSettings::IniFormat);
     file.setValue(QStringLiteral("Settings/Dialog1"), QStringLiteral("0"));
     file.setValue(QStringLiteral("Settings/StartOn"), QStringLiteral("1"));
-    file.setValue(QStringLiteral("Alarm/AlarmTime"), TimeText(QTime::currentTime().addSecs(12 * 3600)));
+    file.setValue(QStringLiteral("Alarm/AlarmTime"), TimeText(QTime::currentTime().addSecs(alarmIn)));
 }
 
 QProcessEnvironment HomeEnvironment(const QString& home)
@@ -68,36 +85,38 @@ QProcessEnvironment HomeEnvironment(const QString& home)
     return env;
 }
 
-// CPU time of a process, in seconds: the scheduler's nanosecond count of every thread (/proc/<pid>/task/*/
-// schedstat), finer than the clock ticks of /proc/<pid>/stat. Threads that ended are not counted.
-double CpuSeconds(qint64 pid)
+// The threads of a process by id: their names, wake-ups (voluntary context switches: the thread slept and was
+// woken), preemptions (involuntary ones) and CPU time in seconds. Threads that ended are not counted.
+struct ThreadFigures {
+    QString name;
+    long wakeups = 0;
+    long preempted = 0;
+    double cpu = 0;
+};
+std::map<QString, ThreadFigures> Threads(qint64 pid)
 {
-    double total = 0;
+    std::map<QString, ThreadFigures> threads;
     const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
     for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        ThreadFigures& t = threads[task];
+        QFile comm(tasks.filePath(task) + QStringLiteral("/comm"));
+        if (comm.open(QIODevice::ReadOnly))
+            t.name = QString::fromUtf8(comm.readAll().trimmed());
+        QFile status(tasks.filePath(task) + QStringLiteral("/status"));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                const long value = line.mid(line.indexOf(':') + 1).trimmed().toLong();
+                if (line.startsWith("voluntary_ctxt_switches:"))
+                    t.wakeups = value;
+                else if (line.startsWith("nonvoluntary_ctxt_switches:"))
+                    t.preempted = value;
+            }
+        }
         QFile stat(tasks.filePath(task) + QStringLiteral("/schedstat"));
         if (stat.open(QIODevice::ReadOnly))
-            total += stat.readAll().split(' ').value(0).toDouble() / 1e9;
+            t.cpu = stat.readAll().split(' ').value(0).toDouble() / 1e9;
     }
-    return total;
-}
-
-// How often the threads of a process have been woken: their context switches (/proc/<pid>/task/*/status),
-// voluntary and not. Threads that ended are not counted.
-long ContextSwitches(qint64 pid)
-{
-    long total = 0;
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile status(tasks.filePath(task) + QStringLiteral("/status"));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.contains("ctxt_switches:"))
-                total += line.mid(line.indexOf(':') + 1).trimmed().toLong();
-        }
-    }
-    return total;
+    return threads;
 }
 
 long StatusValue(qint64 pid, const char* key)
@@ -115,7 +134,9 @@ long StatusValue(qint64 pid, const char* key)
 // One start-up in this process: the same code as app/main.cpp, until the window has been painted.
 int StartupOnce(int argc, char* argv[])
 {
+    LinuxPlatform::prepareApplication();
     QApplication app(argc, argv);
+    QApplication::setStyle(new StartupStyle);
     QApplication::setQuitOnLastWindowClosed(false);
     LinuxPlatform platform(makeMediaEngine);
     Module1 module(platform);
@@ -141,6 +162,66 @@ int StartupOnce(int argc, char* argv[])
     return 0;
 }
 
+// One alarm of `kind` in this process, with the program's code (as StartupOnce): its settings (written by the
+// caller) arm it at start-up for a few seconds later; SDL's disk driver records at its real pace into
+// SDL_DISKAUDIOFILE, which a watcher reads as it grows. Prints the time of the first sample that is not silence,
+// from the start of the alarm's second, in ms (-1 when none came).
+int OnsetOnce(int argc, char* argv[])
+{
+    LinuxPlatform::prepareApplication();
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QString recording = qEnvironmentVariable("SDL_DISKAUDIOFILE");
+    std::atomic<double> heardAt{0};  // ms since the epoch
+    std::atomic<bool> quit{false};
+    std::thread watcher([&] {
+        QFile file(recording);
+        while (!quit && !file.open(QIODevice::ReadOnly))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        constexpr qint64 frameBytes = 4;  // 16-bit stereo
+        while (!quit) {
+            qint64 available = file.size() - file.pos();
+            available -= available % frameBytes;
+            if (available <= 0) {
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+                continue;
+            }
+            // The driver writes each buffer as it starts to play it: a sample is heard as far into the buffer as
+            // it lies.
+            const double writtenAt = double(QDateTime::currentMSecsSinceEpoch());
+            const QByteArray chunk = file.read(available);
+            const auto* samples = reinterpret_cast<const int16_t*>(chunk.constData());
+            for (qsizetype i = 0; i < chunk.size() / 2; ++i) {
+                if (std::abs(samples[i]) >= 16) {
+                    heardAt = writtenAt + double(i / 2) * 1000.0 / 44100.0;
+                    quit = true;
+                    break;
+                }
+            }
+        }
+    });
+    LinuxPlatform platform(makeMediaEngine);
+    Module1 module(platform);
+    frmMain window(module);
+    module.Main();
+    const QTime alarm = ParseTimeText(window.AlarmTimeText());
+    QDateTime alarmSecond(QDate::currentDate(), alarm);
+    if (alarmSecond < QDateTime::currentDateTime().addSecs(-3600))
+        alarmSecond = alarmSecond.addDays(1);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &app, [&] {
+        if (quit || QDateTime::currentDateTime() > alarmSecond.addSecs(10))
+            QCoreApplication::exit(0);
+    });
+    poll.start(20);
+    QApplication::exec();
+    quit = true;
+    watcher.join();
+    const double heard = heardAt;
+    std::printf("%.1f\n", heard > 0 ? heard - double(alarmSecond.toMSecsSinceEpoch()) : -1.0);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -148,10 +229,13 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i) {
         if (qstrcmp(argv[i], "--startup-once") == 0)
             return StartupOnce(argc, argv);
+        if (qstrcmp(argv[i], "--onset-once") == 0)
+            return OnsetOnce(argc, argv);
     }
     QCoreApplication app(argc, argv);
     int idleSeconds = 60;
     int startupRuns = 7;
+    int onsetRuns = 5;
     QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../app/dawnbell");
     const QStringList args = QCoreApplication::arguments();
     for (qsizetype i = 1; i + 1 < args.size(); ++i) {
@@ -159,6 +243,8 @@ int main(int argc, char* argv[])
             idleSeconds = args[i + 1].toInt();
         else if (args[i] == QLatin1String("--startup-runs"))
             startupRuns = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--onset-runs"))
+            onsetRuns = args[i + 1].toInt();
         else if (args[i] == QLatin1String("--program"))
             program = args[i + 1];
     }
@@ -184,6 +270,50 @@ int main(int argc, char* argv[])
                     startups[startups.size() / 2], startups.front(), startups.back(), startups.size());
     }
 
+    // The onset of each kind of alarm, each run a fresh process and a fresh home with its own files.
+    struct Kind {
+        const char* name;
+        const char* alarmType;  // 1 the sound file, 2 the CD, 3 the MIDI file
+    };
+    for (const Kind& kind : {Kind{"sound file", "1"}, Kind{"CD (disc image)", "2"}, Kind{"MIDI sequence", "3"}}) {
+        std::vector<double> onsets;
+        for (int run = 0; run < onsetRuns; ++run) {
+            QTemporaryDir home;
+            const QString wav = home.filePath(QStringLiteral("tone.wav"));
+            const QString mid = home.filePath(QStringLiteral("tune.mid"));
+            audiofix::writeToneWav(wav, 440, 5);
+            audiofix::writeMidiFile(mid, {{60, 0.0, 1.0, 110}, {64, 0.0, 1.0, 110}, {67, 0.0, 1.0, 110}}, 0);
+            audiofix::writeDiscImage(home.filePath(QStringLiteral(".local/share/Dawnbell/discs")),
+                                     QStringLiteral("alarm"), {{440, 5}});
+            WriteSettings(home.path(), 4);
+            {
+                QSettings file(home.filePath(QStringLiteral(".config/Dawnbell/Dawnbell.conf")), QSettings::IniFormat);
+                file.setValue(QStringLiteral("Alarm/AlarmType"), QLatin1String(kind.alarmType));
+                file.setValue(QStringLiteral("Alarm/AlarmSound"), wav);
+                file.setValue(QStringLiteral("Alarm/MidiSound"), mid);
+            }
+            QProcessEnvironment env = HomeEnvironment(home.path());
+            env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
+            env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), home.filePath(QStringLiteral("heard.raw")));
+            env.remove(QStringLiteral("SDL_DISKAUDIODELAY"));  // the driver's real pace
+            QProcess process;
+            process.setProcessEnvironment(env);
+            process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--onset-once")});
+            process.waitForFinished(30000);
+            const double ms = QString::fromUtf8(process.readAllStandardOutput()).trimmed().toDouble();
+            if (ms >= 0)
+                onsets.push_back(ms);
+        }
+        std::sort(onsets.begin(), onsets.end());
+        if (onsets.empty()) {
+            std::printf("onset of a %s alarm: never heard\n", kind.name);
+        } else {
+            std::printf("onset of a %s alarm after its second: median %.1f ms, best %.1f ms, worst %.1f ms (%zu of %d "
+                        "runs heard)\n",
+                        kind.name, onsets[onsets.size() / 2], onsets.front(), onsets.back(), onsets.size(), onsetRuns);
+        }
+    }
+
     // Idle, armed, window shown.
     QTemporaryDir home;
     WriteSettings(home.path());
@@ -197,15 +327,26 @@ int main(int argc, char* argv[])
     }
     const qint64 pid = dawnbell.processId();
     QThread::sleep(5);  // past start-up
-    const double before = CpuSeconds(pid);
-    const long switchesBefore = ContextSwitches(pid);
+    const std::map<QString, ThreadFigures> before = Threads(pid);
     QThread::sleep(static_cast<unsigned long>(idleSeconds));
-    const double after = CpuSeconds(pid);
-    const long switches = ContextSwitches(pid) - switchesBefore;
-    std::printf("idle, alarm armed, window shown: %.4f s CPU in %d s = %.3f %% of one core\n", after - before,
-                idleSeconds, 100.0 * (after - before) / idleSeconds);
-    std::printf("idle wake-ups (context switches of every thread): %ld in %d s = %.2f per second\n", switches,
-                idleSeconds, double(switches) / idleSeconds);
+    const std::map<QString, ThreadFigures> after = Threads(pid);
+    ThreadFigures all;
+    QStringList perThread;
+    for (const auto& [id, t] : after) {
+        const ThreadFigures start = before.count(id) ? before.at(id) : ThreadFigures{};
+        const ThreadFigures d{t.name, t.wakeups - start.wakeups, t.preempted - start.preempted, t.cpu - start.cpu};
+        all.wakeups += d.wakeups;
+        all.preempted += d.preempted;
+        all.cpu += d.cpu;
+        perThread << QStringLiteral("%1 %2/s %3 %").arg(d.name).arg(double(d.wakeups) / idleSeconds, 0, 'f', 2)
+                         .arg(100.0 * d.cpu / idleSeconds, 0, 'f', 4);
+    }
+    std::printf("idle, alarm armed, window shown: %.4f s CPU in %d s = %.4f %% of one core\n", all.cpu, idleSeconds,
+                100.0 * all.cpu / idleSeconds);
+    std::printf("idle wake-ups (voluntary context switches of every thread): %ld in %d s = %.2f per second "
+                "(and %.2f preemptions per second, from the machine's other work)\n",
+                all.wakeups, idleSeconds, double(all.wakeups) / idleSeconds, double(all.preempted) / idleSeconds);
+    std::printf("  by thread (wake-ups, CPU): %s\n", qPrintable(perThread.join(QStringLiteral("; "))));
     std::printf("resident memory: %.1f MB now, %.1f MB at its peak; %ld threads\n",
                 double(StatusValue(pid, "VmRSS")) / 1024.0, double(StatusValue(pid, "VmHWM")) / 1024.0,
                 StatusValue(pid, "Threads"));

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -464,7 +465,14 @@ void Module1::PlayAlarmMidi()
     QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     {
         const SourceCommands commands(*this, AlarmSource::Midi);
-        SendMciChecked(QStringLiteral("open ") + QuoteMciName(AppSettings.MidiSound) + QStringLiteral(" alias midi "));
+        // Opened ahead of the alarm, the sequence is the ringing alarm's from now on.
+        const QString ready = std::exchange(midiReadyFile_, QString());
+        if (ready != AppSettings.MidiSound) {
+            if (!ready.isEmpty())
+                SendMci(QStringLiteral("close midi"));
+            SendMciChecked(QStringLiteral("open ") + QuoteMciName(AppSettings.MidiSound) +
+                           QStringLiteral(" alias midi "));
+        }
         SendMciChecked(QStringLiteral("play midi"));
         if (LastMciError == 0)
             NoteSourceStarted(AlarmSource::Midi);
@@ -476,6 +484,41 @@ void Module1::StopMidi()
 {
     SendMci(QStringLiteral("stop midi"));
     SendMci(QStringLiteral("close midi"));
+    midiReadyFile_.clear();
+}
+
+void Module1::KeepMidiReady()
+{
+    if (midiReadyFile_.isEmpty() && (AlarmOn != 1 || AppSettings.MidiAlarm != 1))
+        return;
+    // Armed with a MIDI file, the alarm's time at most a minute ahead: opened from then on, and kept open from the
+    // alarm's own second for as long as the clock tick may still ring it (a minute, after a busy moment).
+    const QTime alarm = ParseTimeText(AlarmAt);
+    int ahead = -1;
+    if (alarm.isValid()) {
+        ahead = platform.now().time().secsTo(alarm);
+        if (ahead < 0)
+            ahead += 24 * 3600;
+    }
+    const bool armed = AlarmOn == 1 && AlarmSounding == 0 && AppSettings.MidiAlarm == 1 &&
+                       !AppSettings.MidiSound.isEmpty() && ahead >= 0 && (ahead <= 60 || ahead >= 24 * 3600 - 60);
+    if (!midiReadyFile_.isEmpty()) {
+        if (armed && midiReadyFile_ == AppSettings.MidiSound)
+            return;
+        SendMci(QStringLiteral("close midi"));
+        midiReadyFile_.clear();
+    }
+    const QString& file = AppSettings.MidiSound;
+    if (!armed || ahead == 0 || ahead > 60 || (file == midiTriedFile_ && AlarmAt == midiTriedAlarm_))
+        return;
+    // A file that cannot be opened now is opened again when the alarm goes off, which says why.
+    SendMci(QStringLiteral("open ") + QuoteMciName(file) + QStringLiteral(" alias midi "));
+    if (LastMciError == 0) {
+        midiReadyFile_ = file;
+    } else {
+        midiTriedFile_ = file;
+        midiTriedAlarm_ = AlarmAt;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------------

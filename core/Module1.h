@@ -190,6 +190,11 @@ public:
     void OpenAlarmSound();
     void PlayAlarmMidi();
     void StopMidi();
+    // A MIDI alarm sounds on its second: from a minute before its time, while it is armed, the sequence is opened
+    // under the alias "midi" (the sound font loaded), so that the alarm only plays it; any other time the alias
+    // is let go again, and the sound font's memory with it. The clock tick keeps it so.
+    void KeepMidiReady();
+    bool MidiReady() const { return !midiReadyFile_.isEmpty(); }
 
     // Which sources the alarm-source menus choose.
     bool PlaysCD() const;
@@ -271,5 +276,8 @@ private:
     void StartAlarmTone();
     QString TroubleText() const;
     std::optional<AlarmSource> commandsFor_;  // whose commands are being sent
+    QString midiReadyFile_;    // the MIDI file open ahead of the alarm under "midi"; empty when none is
+    QString midiTriedFile_;    // the file the last opening ahead of the alarm failed for, not tried again
+    QString midiTriedAlarm_;   // for this alarm time
     int toneTries_ = 0;
 };

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <utility>
 
 template <typename T>
 T* Named(T* widget, const char* name)
@@ -107,13 +108,42 @@ inline bool LeavesField(const QEvent* event)
     return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
 }
 
-// A picture of `size` pixels square; decorative unless it has a tool tip.
+// A picture that is drawn when it is first shown: a form's hidden pictures (status icons, pages not yet opened)
+// cost nothing while it starts, and an SVG with text in it loads its font only when it is seen. Given a file, the
+// picture is not even read before then.
+class PictureLabelWidget : public QLabel {
+public:
+    PictureLabelWidget(QWidget* parent, QIcon icon, QString file, int size)
+        : QLabel(parent), icon_(std::move(icon)), file_(std::move(file)), size_(size)
+    {
+        setFixedSize(size, size);
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        if (!icon_.isNull() || !file_.isEmpty()) {
+            setPixmap((file_.isEmpty() ? icon_ : QIcon(file_)).pixmap(size_, size_));
+            icon_ = QIcon();
+            file_.clear();
+        }
+        QLabel::showEvent(event);
+    }
+
+private:
+    QIcon icon_;
+    QString file_;
+    int size_;
+};
+
+// A picture of `size` pixels square, from an icon or an icon file; decorative unless it has a tool tip.
 inline QLabel* PictureLabel(QWidget* parent, const char* name, const QIcon& icon, int size)
 {
-    auto* label = Named(new QLabel(parent), name);
-    label->setPixmap(icon.pixmap(size, size));
-    label->setFixedSize(size, size);
-    return label;
+    return Named(new PictureLabelWidget(parent, icon, QString(), size), name);
+}
+inline QLabel* PictureLabel(QWidget* parent, const char* name, const QString& iconFile, int size)
+{
+    return Named(new PictureLabelWidget(parent, QIcon(), iconFile, size), name);
 }
 
 // Fills a drive list with `drives` and selects `chosen` when it is one of them, else the first drive.

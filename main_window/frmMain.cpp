@@ -46,7 +46,7 @@ constexpr int IconSize = 18;
 QLabel* Picture(QWidget* parent, const char* name, const QString& icon, int size, const QString& tip,
                 const QString& accessibleName = {})
 {
-    QLabel* label = PictureLabel(parent, name, QIcon(icon), size);
+    QLabel* label = PictureLabel(parent, name, icon, size);
     label->setScaledContents(true);
     if (!tip.isEmpty())
         label->setToolTip(tip);
@@ -160,6 +160,11 @@ void frmMain::BuildControls()
     lblTimeLeft = Named(new QLabel(QStringLiteral("Alarm not on."), client), "lblTimeLeft");
     lblTimeLeft->setGeometry(194, 58, 160, 22);
     lblTimeLeft->setFont(alarmFont);
+
+    // The labels whose texts change keep their size: a new text repaints the label alone, and asks no layout of
+    // the window (the clock and the countdown change every second).
+    for (QLabel* label : {lblTime, Label3, lblAlarm, lblOnOff, lblTimeLeft})
+        label->setFixedSize(label->size());
 
     cmdSnooze = Named(new QPushButton(QStringLiteral("S N O O Z E"), client), "cmdSnooze");
     cmdSnooze->setGeometry(8, 82, 178, 26);
@@ -827,6 +832,7 @@ void frmMain::Tick()
     const QDateTime previousTick = lastTick_;
     lastTick_ = now;
     m.KeepSleepDelay();
+    m.KeepMidiReady();
     if (m.AlarmOn != 1)
         return;
 

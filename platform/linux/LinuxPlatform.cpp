@@ -17,6 +17,8 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include <utility>
+
 namespace {
 
 // The error every MCI command gets when the platform was built without a media engine.
@@ -28,8 +30,23 @@ constexpr std::chrono::seconds driveScanWait{2};
 
 }  // namespace
 
+namespace {
+bool xcbShmSetHere = false;
+}
+
+void LinuxPlatform::prepareApplication()
+{
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) {
+        qputenv("QT_XCB_NO_MITSHM", "1");
+        xcbShmSetHere = true;
+    }
+}
+
 LinuxPlatform::LinuxPlatform(const MediaFactory& makeMedia)
 {
+    // The X connection has been made: the programs Dawnbell starts keep the user's own setting.
+    if (std::exchange(xcbShmSetHere, false))
+        qunsetenv("QT_XCB_NO_MITSHM");
     settings_ = std::make_unique<LinuxSettings>(LinuxSettings::standardFile());
     startDriveScan();
     startDesktopLookup();
@@ -243,13 +260,15 @@ bool LinuxPlatform::shellNotifyIcon(int message, const NotifyIconData& data)
     // The tray icon is a widget-level service: without a QApplication there is no notification area.
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return false;
+    // The clock tick modifies and deletes the icon every second whether there is one or not: until one has been
+    // added, they fail without reaching the tray (or the session bus its kind is asked of).
     switch (message) {
     case NIM_ADD:
         return notifyHost().add(data);
     case NIM_MODIFY:
-        return notifyHost().modify(data);
+        return notifyHost_ && notifyHost_->modify(data);
     case NIM_DELETE:
-        return notifyHost().remove();
+        return notifyHost_ && notifyHost_->remove();
     default:
         return false;
     }

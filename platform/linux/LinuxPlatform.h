@@ -29,6 +29,11 @@ public:
     // before the table it reads.
     using MediaFactory = std::function<std::unique_ptr<Multimedia>(CdDriveList drives)>;
     explicit LinuxPlatform(const MediaFactory& makeMedia);
+    // Called before the QApplication is made. The main window repaints its clock and countdown every second; on an
+    // X server with shared memory each repaint first waits for the server to be done with the previous one, a
+    // round trip that wakes the program twice a second. Its few changed pixels go over the connection instead
+    // (unless the user has chosen otherwise). Undone for the programs Dawnbell starts once the platform is made.
+    static void prepareApplication();
     // `media` carries out the MCI commands and the volumes without the drive table (a stand-in of the tests); it
     // must not be null.
     explicit LinuxPlatform(std::unique_ptr<Multimedia> media);

@@ -203,19 +203,28 @@ uint32_t MciDevice::play(std::optional<int64_t> from, std::optional<int64_t> to,
     if (first == last)
         return mci::NoError;
 
+    // The worker starts on the first chunk before the voice reaches the output: an output that took the voice
+    // while it had nothing yet would play a whole buffer of silence first (23 ms), the alarm's first sound that
+    // late. Media that is slow to deliver (a drive) is waited for a moment only.
     auto voice = std::make_shared<Voice>(source_->bufferFrames(), bus_);
-    if (const uint32_t error = host_.startVoice(*voice))
+    {
+        const std::lock_guard guard(mutex_);
+        startWorker();
+        job_ = Job{voice, first, last};
+    }
+    workWanted_.notify_all();
+    const auto patience = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+    while (voice->ring.available() == 0 && voice->endFrames.load(std::memory_order_acquire) == Voice::unknownEnd &&
+           std::chrono::steady_clock::now() < patience)
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    if (const uint32_t error = host_.startVoice(*voice)) {
+        voice->requestStop();
         return error;
+    }
     voice_ = voice;
     playFrom_ = first;
     playTo_ = last;
     state_ = State::Playing;
-    {
-        const std::lock_guard guard(mutex_);
-        startWorker();
-        job_ = Job{std::move(voice), first, last};
-    }
-    workWanted_.notify_all();
 
     if (!wait)
         return mci::NoError;

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace media {
@@ -65,7 +66,9 @@ public:
     uint32_t prepare(int64_t from, int64_t to) override
     {
         player_.reset();
-        fluid_synth_system_reset(synth_.get());
+        // A synthesiser just made is in its reset state: the alarm's first play does not wait for a reset.
+        if (!std::exchange(fresh_, false))
+            fluid_synth_system_reset(synth_.get());
         PlayerHandle player(new_fluid_player(synth_.get()), &delete_fluid_player);
         if (!player || fluid_player_add_mem(player.get(), file_.smf().constData(), size_t(file_.smf().size())) != FLUID_OK)
             return mci::DeviceFailed;
@@ -127,6 +130,7 @@ private:
     int64_t tail_ = 0;
     bool toEnd_ = true;
     bool finished_ = false;
+    bool fresh_ = true;  // nothing has been played yet
 };
 
 class SequencerDevice final : public MciDevice {

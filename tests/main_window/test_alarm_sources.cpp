@@ -362,6 +362,60 @@ private slots:
         QCOMPARE(w.platform.mciCommands().contains(u"close tone"_s), tone || critical);
         QVERIFY(!w.form.tmrAlarmCheck->isActive());
     }
+
+    // The MIDI file is opened a minute ahead of the alarm, while it is armed, and let go when it is not wanted;
+    // the alarm plays what was opened. Steps: "arm", "off", "snooze" or a time the clock ticks at; "fails" makes
+    // every opening of the file fail.
+    void midiOpenedAMinuteAhead_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("commands");  // what is sent to the alias "midi" but questions
+        const QString open = u"open \"/home/sleeper/reveille.mid\" alias midi "_s;
+        const QString close = u"close midi"_s;
+        const QString play = u"play midi"_s;
+        QTest::newRow("a minute ahead") << "3" << QStringList{"arm", "7:44:00"} << QStringList{open};
+        QTest::newRow("further ahead") << "3" << QStringList{"arm", "7:43:59"} << QStringList();
+        QTest::newRow("not armed") << "3" << QStringList{"7:44:30"} << QStringList();
+        QTest::newRow("no MIDI file in the alarm") << "1" << QStringList{"arm", "7:44:30"} << QStringList();
+        QTest::newRow("opened once") << "3" << QStringList{"arm", "7:44:10", "7:44:40", "7:44:59"} << QStringList{open};
+        QTest::newRow("turned off") << "3" << QStringList{"arm", "7:44:30", "off", "7:44:31"}
+                                    << QStringList{open, close};
+        QTest::newRow("the alarm plays it") << "4" << QStringList{"arm", "7:44:30", "7:45:00"}
+                                            << QStringList{open, play};
+        QTest::newRow("snoozed: opened again a minute before the snooze ends")
+            << "3" << QStringList{"arm", "7:44:30", "7:45:00", "snooze", "7:52:00", "7:52:01"}
+            << QStringList{open, play, u"stop midi"_s, close, open};
+        QTest::newRow("rung a second late, after a busy moment") << "3" << QStringList{"arm", "7:44:30", "7:45:01"}
+                                                                 << QStringList{open, play};
+        QTest::newRow("the alarm time passes unheard") << "3" << QStringList{"arm", "7:44:30", "7:46:30"}
+                                                       << QStringList{open, close};
+        QTest::newRow("cannot be opened: tried once, said when the alarm goes off")
+            << "3" << QStringList{"fails", "arm", "7:44:30", "7:44:31", "7:45:00"} << QStringList{open, open, play};
+    }
+    void midiOpenedAMinuteAhead()
+    {
+        QFETCH(QString, type);
+        QFETCH(QStringList, steps);
+        World w{{"Alarm/AlarmType", type}, {"Alarm/AllowSnooze", "1"}};
+        w.startWithDisc();
+        w.platform.clearLog();
+        for (const QString& step : steps) {
+            if (step == u"fails"_s)
+                w.platform.answer(u"open .* alias midi "_s, 275);
+            else if (step == u"arm"_s)
+                w.arm();
+            else if (step == u"off"_s)
+                w.form.cmdOnOff_Click();
+            else if (step == u"snooze"_s)
+                w.form.cmdSnooze_Click();
+            else
+                w.tickAt(QTime::fromString(step, u"h:mm:ss"_s));
+        }
+        QTEST(w.platform.commandsMatching(u"^(?!status).* midi ?$"_s), "commands");
+        QCOMPARE(w.module.MidiReady(), w.platform.commandsMatching(u"midi"_s).endsWith(
+                                           u"open \"/home/sleeper/reveille.mid\" alias midi "_s));
+    }
 };
 
 QTEST_MAIN(TestAlarmSources)
