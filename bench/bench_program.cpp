@@ -276,6 +276,8 @@ int main(int argc, char* argv[])
         const char* alarmType;  // 1 the sound file, 2 the CD, 3 the MIDI file
     };
     for (const Kind& kind : {Kind{"sound file", "1"}, Kind{"CD (disc image)", "2"}, Kind{"MIDI sequence", "3"}}) {
+        if (onsetRuns <= 0)
+            break;
         std::vector<double> onsets;
         for (int run = 0; run < onsetRuns; ++run) {
             QTemporaryDir home;
@@ -300,8 +302,9 @@ int main(int argc, char* argv[])
             process.setProcessEnvironment(env);
             process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--onset-once")});
             process.waitForFinished(30000);
-            const double ms = QString::fromUtf8(process.readAllStandardOutput()).trimmed().toDouble();
-            if (ms >= 0)
+            bool read = false;  // a run that crashed or printed nothing is not heard, never an onset of 0 ms
+            const double ms = QString::fromUtf8(process.readAllStandardOutput()).trimmed().toDouble(&read);
+            if (read && ms >= 0)
                 onsets.push_back(ms);
         }
         std::sort(onsets.begin(), onsets.end());
