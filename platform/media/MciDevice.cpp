@@ -205,7 +205,8 @@ uint32_t MciDevice::play(std::optional<int64_t> from, std::optional<int64_t> to,
 
     // The worker starts on the first chunk before the voice reaches the output: an output that took the voice
     // while it had nothing yet would play a whole buffer of silence first (23 ms), the alarm's first sound that
-    // late. Media that is slow to deliver (a drive) is waited for a moment only.
+    // late. A file or a sequence delivers within a moment; a disc is never waited for, since its drive may take
+    // seconds and the caller is the interface thread.
     auto voice = std::make_shared<Voice>(source_->bufferFrames(), bus_);
     {
         const std::lock_guard guard(mutex_);
@@ -213,7 +214,8 @@ uint32_t MciDevice::play(std::optional<int64_t> from, std::optional<int64_t> to,
         job_ = Job{voice, first, last};
     }
     workWanted_.notify_all();
-    const auto patience = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+    const auto patience = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(source_->mediaCanChange() ? 0 : 20);
     while (voice->ring.available() == 0 && voice->endFrames.load(std::memory_order_acquire) == Voice::unknownEnd &&
            std::chrono::steady_clock::now() < patience)
         std::this_thread::sleep_for(std::chrono::microseconds(100));
