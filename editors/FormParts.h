@@ -3,6 +3,8 @@
 // (tests, accessibility and screenshots find it by that name), labels, buttons, lists of numbers, the editable
 // fields with a list, a picture, and a drive list that keeps the chosen drive.
 
+#include "core/TextRules.h"
+
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QIcon>
@@ -96,6 +98,16 @@ inline QComboBox* TimeField(QWidget* parent, TimePart part)
     QComboBox* field = Combo(parent, "cmbAMPM", {QStringLiteral("AM"), QStringLiteral("PM")}, true, 60);
     field->setAccessibleName(QStringLiteral("AM or PM"));
     return field;
+}
+
+// Shows a clock text such as "7:45:00 AM" in the four time fields.
+inline void ShowTimeText(QComboBox* hour, QComboBox* minute, QComboBox* second, QComboBox* ampm, const QString& text)
+{
+    const TimeFields fields = SplitTimeText(text);
+    hour->setEditText(fields.hour);
+    minute->setEditText(fields.minute);
+    second->setEditText(fields.second);
+    ampm->setEditText(fields.ampm);
 }
 
 // A field left for another control of the same window: a list that drops down or another window in front

@@ -124,11 +124,7 @@ QString* frmPreset::PresetDescription(int preset)
 
 void frmPreset::SetTimeFields(const QString& timeText)
 {
-    const TimeFields fields = SplitTimeText(timeText);
-    cmbHour->setEditText(fields.hour);
-    cmbMinute->setEditText(fields.minute);
-    cmbSecond->setEditText(fields.second);
-    cmbAMPM->setEditText(fields.ampm);
+    ShowTimeText(cmbHour, cmbMinute, cmbSecond, cmbAMPM, timeText);
 }
 
 void frmPreset::ShowPreset(int preset)

@@ -890,11 +890,7 @@ void frmOptions::CommitStartAtLogin()
 
 void frmOptions::SetTimeFields(const QString& timeText)
 {
-    const TimeFields fields = SplitTimeText(timeText);
-    cmbHour->setEditText(fields.hour);
-    cmbMinute->setEditText(fields.minute);
-    cmbSecond->setEditText(fields.second);
-    cmbAMPM->setEditText(fields.ampm);
+    ShowTimeText(cmbHour, cmbMinute, cmbSecond, cmbAMPM, timeText);
 }
 
 void frmOptions::cmbHour_LostFocus() { cmbHour->setEditText(CorrectHour(cmbHour->currentText())); }
