@@ -317,7 +317,6 @@ private slots:
         };
         const QString both = Sound + u'|' + Midi;
         type("CD", "1", both, "click:optCD", "optCD", "CD", {"Alarm/AlarmType=2"});
-        type("sound", "2", both, "click:optSound", "optSound", "sound", {"Alarm/AlarmType=1"});
         type("CD and sound", "4", both, "click:optCDSound", "optCDSound", "CD sound", {"Alarm/AlarmType=0"});
         type("MIDI", "2", both, "click:optMIDI", "optMIDI", "MIDI", {"Alarm/AlarmType=3"});
         type("MIDI and sound", "2", both, "click:optMIDISound", "optMIDISound", "sound MIDI", {"Alarm/AlarmType=4"});
