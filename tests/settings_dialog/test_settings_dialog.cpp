@@ -259,7 +259,6 @@ private slots:
             {"Alarm/GradualVolumePeak=0"});
         row("the notification area chosen", {"Settings/ShowTimeRemaining=1"}, "click:optNotify",
             {"chkShowTimeRemaining=on (disabled)", "imgTaskbar=(hidden)", "imgNotify="}, false);
-        row("a colour chosen, then Cancel", {}, "color:123456 click:cmdChangeColor", {}, false);
         row("the colour chooser cancelled", {"Settings/BGColor=8405024"}, "click:cmdChangeColor", {}, true);
         row("the display's default colour", {"Settings/BGColor=8405024"}, "click:cmdResetColor", {}, true,
             {"Settings/BGColor=14737632"});
