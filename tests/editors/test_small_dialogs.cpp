@@ -1,13 +1,11 @@
-// The small dialogs: the information dialog's beep, the alarm message editor's erase and undo, and the about and
-// version boxes with what they show and how they close.
+// The small dialogs: the alarm message editor's erase and undo, and the about and version boxes with what they
+// show and how they close. (The information dialog's beep is counted in test_settings_dialog's test alarm.)
 
 #include "editors/frmAbout.h"
 #include "editors/frmAlarmMessage.h"
-#include "editors/frmDialog.h"
 #include "editors/frmVersion.h"
 #include "tests/fakes/World.h"
 
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -16,20 +14,6 @@
 class TestSmallDialogs : public QObject {
     Q_OBJECT
 private slots:
-    // The information dialog shows its text with a beep (its box and result: test_startup_settings' drive scan).
-    void infoDialogBeeps()
-    {
-        World w;
-        QString shown;
-        w.platform.onModal = [&](QDialog& form) {
-            shown = dynamic_cast<frmDialog&>(form).lblText->text();
-            return 1;
-        };
-        w.module.ShowInfoDialog(QStringLiteral("Read me."));
-        QCOMPARE(shown, QStringLiteral("Read me."));
-        QCOMPARE(w.platform.beeps, 1);
-    }
-
     // Steps on the alarm message editor: e erase (or undo), t type a letter, a the Alt key alone, s save, c cancel.
     // Afterwards: the editor's text, cmdErase's caption, the main window's message and HasAlarmMessage.
     void eraseAndUndo_data()
@@ -37,7 +21,6 @@ private slots:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("after");
         const QString first = QStringLiteral("Get up!\nThe bus leaves at 8.");
-        QTest::newRow("erase") << "e" << "|&Undo erase|" + first + "|0";
         QTest::newRow("erase, undo: line breaks kept") << "ee" << first + "|&Erase message|" + first + "|0";
         QTest::newRow("erase, type, erase, undo: the new text") << "etee" << "x|&Erase message|" + first + "|0";
         QTest::newRow("erase, Alt: the undo stays") << "ea" << "|&Undo erase|" + first + "|0";

@@ -259,7 +259,6 @@ private slots:
             {"Alarm/GradualVolumePeak=0"});
         row("the notification area chosen", {"Settings/ShowTimeRemaining=1"}, "click:optNotify",
             {"chkShowTimeRemaining=on (disabled)", "imgTaskbar=(hidden)", "imgNotify="}, false);
-        row("a colour chosen, then Cancel", {}, "color:123456 click:cmdChangeColor", {}, false);
         row("the colour chooser cancelled", {"Settings/BGColor=8405024"}, "click:cmdChangeColor", {}, true);
         row("the display's default colour", {"Settings/BGColor=8405024"}, "click:cmdResetColor", {}, true,
             {"Settings/BGColor=14737632"});
@@ -317,7 +316,6 @@ private slots:
         };
         const QString both = Sound + u'|' + Midi;
         type("CD", "1", both, "click:optCD", "optCD", "CD", {"Alarm/AlarmType=2"});
-        type("sound", "2", both, "click:optSound", "optSound", "sound", {"Alarm/AlarmType=1"});
         type("CD and sound", "4", both, "click:optCDSound", "optCDSound", "CD sound", {"Alarm/AlarmType=0"});
         type("MIDI", "2", both, "click:optMIDI", "optMIDI", "MIDI", {"Alarm/AlarmType=3"});
         type("MIDI and sound", "2", both, "click:optMIDISound", "optMIDISound", "sound MIDI", {"Alarm/AlarmType=4"});
@@ -455,8 +453,7 @@ private slots:
         QFETCH(bool, gradual);
         QFETCH(QStringList, plays);
         World w;
-        Start(w, {"Alarm/AlarmType=" + type, "Settings/Dialog4=0",
-                  QStringLiteral("Alarm/GradualWakeup=%1").arg(gradual ? 1 : 0)});
+        Start(w, {"Alarm/AlarmType=" + type, QStringLiteral("Alarm/GradualWakeup=%1").arg(gradual ? 1 : 0)});
         if (!disc)
             w.platform.removeDisc();
         w.platform.waveVolumes[0] = 0x80008000;
@@ -465,6 +462,11 @@ private slots:
         w.platform.clearLog();
         d.cmdTest->click();
         QCOMPARE(w.platform.commandsMatching("^play ").join(u','), plays.join(u','));
+        // A MIDI sequence under gradual wake-up gets its note first: the information dialog, with its beep (the
+        // dialog's text is test_startup_settings' drive scan).
+        const int note = type == QLatin1String("4") && gradual ? 1 : 0;
+        QCOMPARE(w.platform.modalForms, note);
+        QCOMPARE(w.platform.beeps, note);
         const bool sounding = !plays.isEmpty();
         QCOMPARE(w.boxTexts().join(QString()),
                  sounding ? QString()

@@ -135,9 +135,7 @@ private slots:
                                           list->visualItemRect(list->item(track - 1)).center());
                         QTest::mouseClick(p.cmdAdd, Qt::LeftButton);
                     }
-                    QCOMPARE(p.lstSelected->count(), 3);
                     QTest::mouseClick(p.cmdOK, Qt::LeftButton);
-                    QVERIFY(!p.isVisible());
                 });
             QVERIFY(edited);
             QCOMPARE(d.lblCDInfo->text(), QStringLiteral("Using custom playlist."));
