@@ -128,16 +128,6 @@ private:
         return send(engine, openCd(drive)).code == 0 && send(engine, u"set cd time format tmsf"_qs).code == 0;
     }
 
-    // The drive of a disc image ("disc.cue") or album folder ("album") of the discs folder.
-    QString driveOf(const QString& name) const
-    {
-        for (const CdDrive& d : listCdDrives()) {
-            if ((d.isImage || d.isFolder) && QFileInfo(d.source).fileName() == name)
-                return d.name;
-        }
-        return {};
-    }
-
     QTemporaryDir dir_;
     QString disc_;   // 440 Hz 1.0 s, 660 Hz 1.2 s, 880 Hz 0.8 s
     QString mixed_;  // 440 Hz 0.5 s, data 0.5 s, 880 Hz 0.5 s
