@@ -798,26 +798,12 @@ private slots:
         QVERIFY(output->audio().seconds() > 0.25);
     }
 
-    void noAudioOutput_data()
-    {
-        QTest::addColumn<bool>("sdl");
-        QTest::newRow("an output that cannot open") << false;
-        QTest::newRow("SDL without a usable driver") << true;
-    }
-
+    // An output that cannot open: every play says so and nothing plays. (SDL without a usable driver is the same
+    // failure, heard through the real program in test_alarm_program.)
     void noAudioOutput()
     {
-        QFETCH(bool, sdl);
-        const QByteArray driver = qgetenv("SDL_AUDIODRIVER");
-        std::shared_ptr<CaptureOutput> capture;
-        std::unique_ptr<MediaEngine> engine;
-        if (sdl) {
-            qputenv("SDL_AUDIODRIVER", "no-such-driver");
-            engine = std::make_unique<MediaEngine>();
-        } else {
-            std::tie(capture, engine) = rig();
-            capture->setFailOpen(true);
-        }
+        auto [capture, engine] = rig();
+        capture->setFailOpen(true);
         SEND_OK(*engine, openFile(u"a440.wav"_qs));
         QVERIFY(openDisc(*engine, disc_));
         QCOMPARE(send(*engine, u"play Sound"_qs).code, uint32_t(mci::NoAudioOutput));
@@ -829,8 +815,6 @@ private slots:
         QVERIFY(!engine->lastOutputError().isEmpty());
         SEND_OK(*engine, u"close Sound"_qs);
         SEND_OK(*engine, u"close cd"_qs);
-        engine.reset();
-        qputenv("SDL_AUDIODRIVER", driver);
     }
 
     void outputClosesWhenIdle()
