@@ -186,15 +186,14 @@ private slots:
         fails("missing file", none, openFile(u"gone.wav"_qs), mci::FileNotFound);
         fails("not a sound file", none, openFile(u"notes.wav"_qs), mci::UnsupportedFile);
         fails("not a MIDI file", none, openFile(u"notes.mid"_qs, u"midi "_qs), mci::UnsupportedFile);
-        fails("a folder", none, u"open \""_qs + dir_.path() + u"\" alias Sound"_qs, mci::FileUnreadable);
         fails("no sound file set", none, u"open \"\" alias Sound"_qs, mci::MissingDeviceName);
+        // A folder is no file to play (its name here with a quote at each end, which the reader gives back whole).
         fails("a folder whose name is quoted", none, u"open "_qs + QuoteMciName(file(u"\"q\""_qs)) + u" alias Sound"_qs,
               mci::FileUnreadable);
         fails("a quote not closed", none, u"open \"x.wav alias Sound"_qs, mci::ParseError);
         fails("a quote written twice, not closed", none, u"open \"x\"\" alias Sound"_qs, mci::ParseError);
         fails("nothing", none, u"   "_qs, mci::UnknownCommand);
         fails("unknown command", none, u"rewind Sound"_qs, mci::UnknownCommand);
-        fails("play an alias not open", none, u"play midi"_qs, mci::NotOpen);
         fails("close an alias not open", none, u"close cd"_qs, mci::NotOpen);
         fails("unknown type", none, u"open D: type videodisc alias cd"_qs, mci::UnknownDeviceType);
         fails("no such drive", none, u"open Q: shareable type cdaudio alias cd"_qs, mci::NoSuchDrive);
@@ -203,20 +202,16 @@ private slots:
         fails("track the disc lacks", cd, u"play cd from 9"_qs, mci::OutOfRange);
         fails("range backwards", cd, u"play cd from 3 to 2"_qs, mci::OutOfRange);
         fails("a disc of data only", {openCd(data_)}, u"play cd"_qs, mci::NoAudio);
-        fails("position not a number", cd, u"seek cd to three"_qs, mci::BadParameter);
         fails("an empty part", cd, u"seek cd to 3::1"_qs, mci::BadParameter);
         fails("a sign", cd, u"play cd from -3"_qs, mci::BadParameter);
         fails("an empty position", cd, u"seek cd to \"\""_qs, mci::BadParameter);
         fails("four parts counted in minutes", {cd[0], u"set cd time format msf"_qs}, u"seek cd to 1:2:3:4"_qs,
               mci::BadParameter);
-        // A name as QuoteMciName writes it, the same as a user types it, and words apart by blanks and tabs.
+        // A name as QuoteMciName writes it (each quote twice, as a user types it), and words apart by blanks and tabs.
         const QString length{u"status Sound length"_qs};
         QTest::newRow("a name written by QuoteMciName")
             << QStringList{u"open "_qs + QuoteMciName(file(u"say \"hi\" (live) .wav"_qs)) + u" alias Sound"_qs} << length
             << 0U << u"1000"_qs;
-        QTest::newRow("quotes in a name written twice")
-            << QStringList{u"open \""_qs + dir_.path() + u"/say \"\"hi\"\" (live) .wav\" alias Sound"_qs} << length << 0U
-            << u"1000"_qs;
         QTest::newRow("blanks and tabs between the words")
             << QStringList{u"\topen  \""_qs + file(u"a440.wav"_qs) + u"\"\t alias  Sound "_qs} << length << 0U << u"1000"_qs;
         QTest::newRow("a position of four parts")
