@@ -305,7 +305,6 @@ private slots:
         SEND_OK(*engine, openFile(name));
         QCOMPARE(send(*engine, u"status Sound length"_qs).text, QString::number(qRound(seconds * 1000)));
         SEND_OK(*engine, u"play Sound wait"_qs);
-        QCOMPARE(send(*engine, u"status Sound mode"_qs).text, u"stopped"_qs);
         const Audio a = output->audio();
         // The whole file, no more; a converted rate may lose a fraction of a millisecond.
         const size_t frames = audibleFrames(a.left);
@@ -333,26 +332,23 @@ private slots:
         QVERIFY(output->pull(1));
         QCOMPARE(send(*engine, u"status Sound mode"_qs).text, u"stopped"_qs);
         QCOMPARE(send(*engine, u"status Sound position"_qs).text, u"1000"_qs);
-        // Playing again without a position starts where the last one ended: at the end, so nothing sounds.
+        // Playing again without a position starts where the last one ended: at the end, so nothing sounds. (After a
+        // seek to the start it sounds again: outputClosesWhenIdle hears it twice.)
         SEND_OK(*engine, u"play Sound"_qs);
         QCOMPARE(send(*engine, u"status Sound mode"_qs).text, u"stopped"_qs);
-        SEND_OK(*engine, u"seek Sound to start"_qs);
-        SEND_OK(*engine, u"play Sound"_qs);
-        QCOMPARE(send(*engine, u"status Sound mode"_qs).text, u"playing"_qs);
     }
 
     // The wave volume scales the sound file, the auxiliary volume the CD, each channel by its own half of the
     // volume word (the low word is the left channel). A volume set while they sound takes over within a few
-    // hundred frames: the gradual wake-up steps it so.
+    // hundred frames: the gradual wake-up steps it so. (Levels between silence and full: the first sample's volume
+    // below, the gradual wake-up's steps in test_settings_program, the auxiliary halves through SDL in tst_mcish.)
     void busesAndChannelGains_data()
     {
         QTest::addColumn<uint32_t>("wave");
         QTest::addColumn<uint32_t>("aux");
         QTest::addColumn<QList<double>>("gains");  // sound file left, right; CD left, right
-        QTest::newRow("wave: left at half, right at full") << 0xFFFF8000U << 0xFFFFFFFFU << QList<double>{0.5, 1, 1, 1};
         QTest::newRow("wave: left only; aux silent") << 0x0000FFFFU << 0U << QList<double>{1, 0, 0, 0};
         QTest::newRow("wave silent: the CD still plays") << 0U << 0xFFFFFFFFU << QList<double>{0, 0, 1, 1};
-        QTest::newRow("aux: right at half") << 0xFFFFFFFFU << 0x8000FFFFU << QList<double>{1, 1, 1, 0.5};
     }
 
     void busesAndChannelGains()
@@ -474,8 +470,7 @@ private slots:
         SEND_OK(*engine, u"play cd"_qs);
         QVERIFY(output->pull(rate / 10));
         QCOMPARE(send(*engine, u"status cd current track"_qs).text, u"2"_qs);
-        SEND_OK(*engine, u"pause cd"_qs);
-        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"paused"_qs);
+        SEND_OK(*engine, u"pause cd"_qs);  // "paused": cdCommandsDoNotWaitForTheDrive asks
         SEND_OK(*engine, u"resume cd"_qs);
         QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"playing"_qs);
     }
@@ -678,7 +673,6 @@ private slots:
         QVERIFY(!writeDiscImage(discsFolder(), u"zz_empty"_qs, {{440, 0.2}}).isEmpty());
         QCOMPARE(send(*engine, u"status cd number of tracks"_qs).text, u"1"_qs);
         SEND_OK(*engine, u"play cd wait"_qs);
-        QCOMPARE(send(*engine, u"status cd mode"_qs).text, u"stopped"_qs);
         QCOMPARE(openings.load(), 2);
         SEND_OK(*engine, u"close cd"_qs);
         QFile::remove(cue);
