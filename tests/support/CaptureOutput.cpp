@@ -74,12 +74,6 @@ bool CaptureOutput::pull(int frames)
     return true;
 }
 
-std::vector<int16_t> CaptureOutput::recording() const
-{
-    const std::lock_guard guard(mutex_);
-    return recording_;
-}
-
 audiofix::Audio CaptureOutput::audio() const
 {
     const std::lock_guard guard(mutex_);

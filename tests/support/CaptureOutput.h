@@ -25,7 +25,6 @@ public:
     bool pull(int frames);
     bool pullSeconds(double seconds) { return pull(int(seconds * media::outputRate)); }
 
-    std::vector<int16_t> recording() const;
     audiofix::Audio audio() const;
     void clearRecording();
     int opens() const { return opens_.load(); }

@@ -1,5 +1,7 @@
 #include "tests/support/audio_fixtures.h"
 
+#include "platform/cd_drives.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -81,6 +83,12 @@ QString msf(int64_t sectors)
         .arg(sectors / (75 * 60), 2, 10, QLatin1Char('0'))
         .arg(sectors / 75 % 60, 2, 10, QLatin1Char('0'))
         .arg(sectors % 75, 2, 10, QLatin1Char('0'));
+}
+
+// The length of a disc track in frames of 44100 Hz, as written.
+int64_t discTrackFrames(const DiscTrack& track)
+{
+    return int64_t(std::ceil(track.seconds * 75.0 - 1e-9)) * 588;
 }
 
 }  // namespace
@@ -181,11 +189,6 @@ bool writeSoundFont(const QString& path)
     return writeFile(path, chunk("RIFF", "sfbk" + body));
 }
 
-int64_t discTrackFrames(const DiscTrack& track)
-{
-    return int64_t(std::ceil(track.seconds * 75.0 - 1e-9)) * 588;
-}
-
 bool writeAlbumFolder(const QString& folder, const std::vector<DiscTrack>& tracks, double amplitude)
 {
     int number = 1;
@@ -236,6 +239,15 @@ QString writeDiscImage(const QString& folder, const QString& baseName, const std
         !writeFile(cuePath, cue.toUtf8()))
         return {};
     return cuePath;
+}
+
+QString driveOf(const QString& fileName)
+{
+    for (const CdDrive& drive : listCdDrives()) {
+        if ((drive.isImage || drive.isFolder) && QFileInfo(drive.source).fileName() == fileName)
+            return drive.name;
+    }
+    return {};
 }
 
 Audio fromS16(const int16_t* interleaved, size_t frames, int rate)

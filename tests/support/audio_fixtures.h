@@ -54,8 +54,9 @@ bool writeAlbumFolder(const QString& folder, const std::vector<DiscTrack>& track
 // Writes <folder>/<baseName>.bin and .cue and returns the .cue's path (empty on failure).
 QString writeDiscImage(const QString& folder, const QString& baseName, const std::vector<DiscTrack>& tracks,
                        double amplitude = 0.5);
-// The length of a disc track in frames of 44100 Hz, as written.
-int64_t discTrackFrames(const DiscTrack& track);
+// The drive ("E:") of the disc image or album folder named `fileName` ("disc.cue", "album") in the discs folder, as
+// listCdDrives() finds it now; empty when there is none.
+QString driveOf(const QString& fileName);
 
 // ---- Analysis ---------------------------------------------------------------------------------------------
 

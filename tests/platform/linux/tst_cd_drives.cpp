@@ -115,8 +115,6 @@ private slots:
         QTest::newRow("album folders among the images by name, a link to a folder, no hidden folder")
             << QString() << none << (images({u"b"_s}) << u"a/"_s << u"C/"_s << u"d@"_s << u".hidden/"_s)
             << u"D:=a/ E:=b.cue F:=C/ G:=d/"_s << u"D=a E=b.cue F=C G=d"_s;
-        QTest::newRow("a remembered album folder is gone")
-            << u"D=old"_s << none << QStringList{u"new/"_s} << u"E:=new/"_s << u"D=old E=new"_s;
         QTest::newRow("dots in the name")
             << QString() << none << QStringList{u"my.disc.cue"_s, u"my.disc.bin"_s, u"my.cue"_s} << u"D:=my.disc.cue"_s
             << u"D=my.disc.cue"_s;

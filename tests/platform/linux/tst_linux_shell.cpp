@@ -163,7 +163,6 @@ private slots:
         QTest::addColumn<QString>("expected");  // BIN stands for the fake bin folder
 
         const QString head = u"[Desktop Entry]\nType=Application\nName=Player\n"_s;
-        QTest::newRow("program on PATH") << head + u"Exec=cdplayer --play %U\n"_s << u"BIN/cdplayer"_s;
         QTest::newRow("quotes and escapes")
             << head + u"Exec=\"BIN/cd\\splayer\" --title \"a \\\\\"b\\\\\"\"\n"_s << u"BIN/cd player"_s;
         QTest::newRow("escaped blank splits") << head + u"Exec=BIN/cdplayer\\s--play\n"_s << u"BIN/cdplayer"_s;

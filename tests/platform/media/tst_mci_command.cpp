@@ -54,9 +54,9 @@ private slots:
         QTest::newRow("wave file") << QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) << false << qint64(0) << qint64(0);
         QTest::newRow("cut short") << smf.left(smf.size() / 2) << false << qint64(0) << qint64(0);
         QTest::newRow("text") << QByteArray("MThd is not enough") << false << qint64(0) << qint64(0);
-        // Lengths that overflowed 64 bits on the way: no sequence lasts beyond a day.
+        // Lengths that overflowed 64 bits on the way: no sequence lasts beyond a day (the 2,100 events' file is
+        // beyond it at its first event already).
         QTest::newRow("23.3 hours") << slowest(5000, 1) << true << qint64(5000) * 0xFFFFFF << qint64(0);
-        QTest::newRow("one delta time of 0x0FFFFFFF") << slowest(0x0FFFFFFF, 1) << false << qint64(0) << qint64(0);
         QTest::newRow("2,100 long events in running status") << slowest(0x0FFFFFFF, 2100) << false << qint64(0)
                                                               << qint64(0);
     }

@@ -57,10 +57,7 @@ private slots:
     {
         QVERIFY(dir_.isValid());
         QVERIFY(!writeDiscImage(discsFolder(), u"mcish"_qs, {{440, 1.0}, {660, 1.2}, {880, 0.8}}).isEmpty());
-        for (const CdDrive& d : listCdDrives()) {
-            if (d.isImage && QFileInfo(d.source).fileName() == u"mcish.cue"_qs)
-                drive_ = d.name;
-        }
+        drive_ = driveOf(u"mcish.cue"_qs);
         QVERIFY(!drive_.isEmpty());
     }
 
