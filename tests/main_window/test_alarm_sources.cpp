@@ -1,6 +1,6 @@
 // What the ringing alarm does: which sources start and in which order, the gradual volume ramp, sleep
-// playback, playlist stepping, the sound loop, and the orderly exit. What a listener hears of the ramp and of a
-// playlist is test_settings_program's; here are the levels and the calls.
+// playback, the sound loop, and the orderly exit. What a listener hears of the ramp and of a playlist's
+// stepping is test_settings_program's; here are the levels and the calls.
 
 #include "tests/fakes/World.h"
 
@@ -177,33 +177,6 @@ private slots:
         // Turning the alarm off ends sleep playback too.
         w.form.cmdOnOff_Click();
         QCOMPARE(w.module.SleepActive, 0);
-    }
-
-    void playlistStepping()
-    {
-        World w;
-        w.startWithDisc();
-        w.module.UsePlaylist = 1;
-        w.module.PlaylistCount = 3;
-        w.module.PlaylistTracks = {2, 8, 5};
-        QVERIFY(w.ring());
-        QVERIFY(w.platform.mciCommands().contains(u"play cd from 2 to 3"_s));
-        QVERIFY(w.form.tmrPlayList->isActive());
-        const auto step = [&](const QString& mode) {
-            w.platform.answer(u"status cd mode"_s, 0, mode);
-            w.platform.clearLog();
-            w.form.tmrPlayList_Timer();
-            return w.platform.mciCommands();
-        };
-        const QString status = u"status cd mode"_s;
-        const QString count = u"status cd number of tracks"_s;
-        QCOMPARE(step(u"playing"_s), QStringList{status});
-        QCOMPARE(step(u"stopped"_s), (QStringList{status, count, u"play cd from 8"_s}));  // the disc's last track
-        QCOMPARE(step(u"stopped"_s), (QStringList{status, count, u"play cd from 5 to 6"_s}));
-        QCOMPARE(step(u"stopped"_s), QStringList{status});  // the list is used up
-        QCOMPARE(step(u"stopped"_s), (QStringList{u"stop cd"_s, u"close cd"_s}));
-        QVERIFY(!w.form.tmrPlayList->isActive());
-        QCOMPARE(w.module.CDOpen, 0);
     }
 
     void soundLoop_data()
