@@ -152,7 +152,6 @@ private slots:
                                                "document yourself by opening it up in your favorite word processor.  "
                                                "Error =  " + QString::number(r);
         QTest::newRow("document 0") << false << 0 << "Not enough memory to launch the .TXT viewer.";
-        QTest::newRow("document 42") << false << 42 << QString();
     }
     void shellResultsToMessages()
     {
