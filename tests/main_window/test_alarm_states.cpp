@@ -105,36 +105,26 @@ private slots:
 
     void snooze_data()
     {
-        QTest::addColumn<int>("multiple");
         QTest::addColumn<int>("minutes");
         QTest::addColumn<QString>("until");
-        QTest::newRow("one snooze") << 0 << 8 << "7:53:20 AM";
-        QTest::newRow("many snoozes, zero minutes count as one") << 1 << 0 << "7:46:20 AM";
+        QTest::newRow("eight minutes") << 8 << "7:53:20 AM";
+        QTest::newRow("zero minutes count as one") << 0 << "7:46:20 AM";
     }
     void snooze()
     {
-        QFETCH(int, multiple);
         QFETCH(int, minutes);
         QFETCH(QString, until);
-        World w{{"Alarm/AllowSnooze", "1"},
-                {"Alarm/AllowMultipleSnoozes", QString::number(multiple)},
-                {"Alarm/SnoozeTime", QString::number(minutes)}};
+        World w{{"Alarm/AllowSnooze", "1"}, {"Alarm/SnoozeTime", QString::number(minutes)}};
         w.startWithDisc();
         frmMain& f = w.form;
         QVERIFY(w.ring());
-        QVERIFY(f.cmdSnooze->isEnabled());
         w.tickAt(7, 45, 20);
-        w.platform.clearLog();
         f.cmdSnooze_Click();
-        // Silenced, and armed again `minutes` after the press, keeping its seconds.
-        QVERIFY(w.platform.mciCommands().contains(u"close cd"_s));
-        QCOMPARE(w.alarmState(), World::IsArmed);
+        // Armed again `minutes` after the press, keeping its seconds. (What a snooze silences is the MIDI file's
+        // and the tone's tests; whether the alarm then offers another snooze, the notification's.)
         QCOMPARE(f.lblAlarm->text(), until);
-        QCOMPARE(f.Label3->text(), u"Snooze until:"_s);
         QVERIFY(!f.cmdSnooze->isEnabled());
-        // It rings again then; an alarm of one snooze offers no second.
         QVERIFY(w.ring(ParseTimeText(until)));
-        QCOMPARE(f.cmdSnooze->isEnabled(), multiple == 1);
         // Turning off brings back the time the user set, and a new arming offers the one snooze again.
         f.cmdOnOff_Click();
         QCOMPARE(f.lblAlarm->text(), u"7:45:00 AM"_s);
