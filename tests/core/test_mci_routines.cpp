@@ -142,17 +142,16 @@ private slots:
         QCOMPARE(w.boxTexts(), errorBox ? launchError : QStringList());
     }
 
-    void midiIsCheckedAndEndsWithABlank()
+    // The MIDI file's open and play are checked: both failures are reported (the commands themselves are
+    // test_alarm_sources' MIDI rows).
+    void midiIsChecked()
     {
         World w;
         w.start();
         w.settings().MidiSound = u"/home/sleeper/wake up.mid"_s;
         w.platform.answer(u".*midi.*"_s, 275);
-        w.platform.clearLog();
         w.module.PlayAlarmMidi();
-        QCOMPARE(w.platform.mciCommands(),
-                 QStringList({"open \"/home/sleeper/wake up.mid\" alias midi ", "play midi"}));
-        QCOMPARE(w.boxTexts(), QStringList(2, ErrorPrefix + u"Error 275."_s));  // both failures reported
+        QCOMPARE(w.boxTexts(), QStringList(2, ErrorPrefix + u"Error 275."_s));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 };

@@ -52,7 +52,6 @@ private slots:
         QCOMPARE(w.platform.commandsMatching(u"^open "_s), starts);
         QCOMPARE(w.platform.mciCommands().contains(u"play Sound"_s), icons.contains(u'W'));
         QCOMPARE(w.platform.boxes.size(), size_t(disc ? 0 : 5));
-        QCOMPARE(w.alarmState(), World::IsRinging);
         // Silencing stops exactly what was started.
         w.platform.clearLog();
         w.module.SilenceAlarm();
@@ -66,7 +65,6 @@ private slots:
         World w{{"Settings/SleepEnabled", "1"}, {"Settings/SleepDrive", "E:"}};
         w.startWithDisc();
         w.arm();
-        QCOMPARE(w.module.SleepActive, 1);
         w.platform.clearLog();
         QVERIFY(w.ring());
         const QStringList commands = w.platform.mciCommands();

@@ -56,7 +56,6 @@ private slots:
         for (int ms = 0; ms < 1000; ms += 75)
             w.tickAt(7, 45, 0, ms);
         QCOMPARE(w.platform.mciCommands().count(u"play Sound"_s), 1);
-        QCOMPARE(w.alarmState(), World::IsRinging);
         w.tickAt(7, 45, 10);
         QCOMPARE(f.lblTimeLeft->text(), u"00:00:00"_s);  // kept while it rings
         // The pictures flash.
@@ -149,7 +148,6 @@ private slots:
         w.platform.answer(u"status cd mode"_s, 0, u"playing"_s);
         w.platform.clearLog();
         f.cmdOnOff_Click();
-        QCOMPARE(w.alarmState(), World::IsOff);  // not sounding: the window may be minimized again
         QCOMPARE(w.platform.mciCommands().contains(u"close cd"_s), cdOff);
         w.tickAt(7, 45, 2);
         QCOMPARE(f.mnuOffNow->isEnabled(), !cdOff);
