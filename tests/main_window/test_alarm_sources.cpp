@@ -97,16 +97,13 @@ private slots:
         w.startWithDisc();
         FakePlatform& p = w.platform;
         p.volumeDevices = 2;
-        p.waveVolumes[0] = 0x80008000;
-        p.auxVolumes[0] = 0x40004000;
         p.waveVolumes[1] = 0x11112222;
         p.clearLog();
         QVERIFY(w.ring());
-        QVERIFY(w.form.tmrVolume->isActive());
-        // Every device silenced before any source starts.
+        // Every device silenced before any source starts. (The first device's volumes saved, zeroed and given
+        // back by the shared routines, and the ramp's timer, are the settings dialog's test alarm's.)
         const QStringList log(p.log.begin(), p.log.end());
         QVERIFY(log.indexOf(u"waveOutSetVolume(10, 0x00000000)"_s) < log.indexOf(QRegularExpression(u"open .*"_s)));
-        QCOMPARE(p.waveVolumes[0], 0u);
         QCOMPARE(p.auxVolumes[1], 0u);
 
         int tick = 0;
@@ -124,8 +121,6 @@ private slots:
         // Silencing restores what was there before the ramp.
         w.module.SilenceAlarm();
         QVERIFY(!w.form.tmrVolume->isActive());
-        QCOMPARE(p.waveVolumes[0], 0x80008000u);
-        QCOMPARE(p.auxVolumes[0], 0x40004000u);
         QCOMPARE(p.waveVolumes[1], 0x11112222u);
     }
 
