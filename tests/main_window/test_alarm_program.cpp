@@ -2,19 +2,15 @@
 // kind of failure of its sources the built-in alarm tone is heard within two seconds, while the error boxes still
 // wait for the user; and without any audio output the notice says why.
 
-#include "core/Module1.h"
 #include "core/TextRules.h"
-#include "main_window/frmMain.h"
 #include "platform/cd_drives.h"
-#include "platform/linux/LinuxPlatform.h"
-#include "platform/media/MediaEngine.h"
+#include "tests/support/RealDawnbell.h"
 #include "tests/support/audio_fixtures.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QSettings>
 #include <QTimer>
 #include <QtTest>
 
@@ -30,8 +26,6 @@ int64_t SteadyNs()
         .count();
 }
 
-QString Home() { return QDir::homePath(); }
-
 // Waits until `seconds` more of sound are in the recording: the recorder keeps its own pace, which falls behind the
 // wall clock on a busy machine.
 bool RecordFor(const QString& recording, double seconds)
@@ -40,67 +34,24 @@ bool RecordFor(const QString& recording, double seconds)
     return QTest::qWaitFor([&] { return QFileInfo(recording).size() >= until; }, 10000);
 }
 
-// The drive of the image or album folder `name` of the discs folder.
-QString DriveOf(const QString& name)
+// Arms the alarm for the next second but one and returns when it rings, with the steady-clock time of its
+// second. Error boxes are closed `boxesFor` ms after the alarm, as a user who wakes would.
+int64_t Ring(Dawnbell& dawnbell, int boxesFor)
 {
-    for (const CdDrive& drive : listCdDrives()) {
-        if (QFileInfo(drive.source).fileName() == name)
-            return drive.name;
-    }
-    return {};
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime alarm = now.addMSecs(2000 - now.time().msec());
+    const int64_t alarmNs = SteadyNs() + now.msecsTo(alarm) * 1'000'000;
+    dawnbell.form->SetAlarmTimeText(TimeText(alarm.time()));
+    dawnbell.form->cmdOnOff_Click();
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, &closer, [&] {
+        if (QWidget* box = QApplication::activeModalWidget(); box && SteadyNs() > alarmNs + boxesFor * 1'000'000LL)
+            box->close();
+    });
+    closer.start(50);
+    [&] { QTRY_COMPARE_WITH_TIMEOUT(dawnbell.form->lblOnOff->text(), u"Wake up!"_s, 4000); }();
+    return alarmNs;
 }
-
-// Dawnbell as app/main.cpp builds it, with the settings given, recorded into `recording`; its engine at hand.
-struct Dawnbell {
-    Dawnbell(const QString& recording, const QMap<QString, QString>& stored, const QString& soundFont)
-    {
-        QFile::remove(recording);
-        qputenv("SDL_DISKAUDIOFILE", recording.toUtf8());
-        {
-            QSettings file(QSettings::NativeFormat, QSettings::UserScope, u"Dawnbell"_s, u"Dawnbell"_s);
-            file.clear();
-            file.setValue(u"Settings/Dialog1"_s, u"0"_s);
-            for (auto it = stored.cbegin(); it != stored.cend(); ++it)
-                file.setValue(it.key(), it.value());
-        }
-        platform = std::make_unique<LinuxPlatform>([&](CdDriveList drives) {
-            MediaEngineOptions options;
-            options.cdDrives = std::move(drives);
-            if (!soundFont.isEmpty())
-                options.soundFont = soundFont;
-            auto made = std::make_unique<MediaEngine>(std::move(options));
-            engine = made.get();
-            return made;
-        });
-        module = std::make_unique<Module1>(*platform);
-        form = std::make_unique<frmMain>(*module);
-        module->Main();
-    }
-
-    // Arms the alarm for the next second but one and returns when it rings, with the steady-clock time of its
-    // second. Error boxes are closed `boxesFor` ms after the alarm, as a user who wakes would.
-    int64_t ring(int boxesFor)
-    {
-        const QDateTime now = QDateTime::currentDateTime();
-        const QDateTime alarm = now.addMSecs(2000 - now.time().msec());
-        const int64_t alarmNs = SteadyNs() + now.msecsTo(alarm) * 1'000'000;
-        form->SetAlarmTimeText(TimeText(alarm.time()));
-        form->cmdOnOff_Click();
-        QTimer closer;
-        QObject::connect(&closer, &QTimer::timeout, &closer, [&] {
-            if (QWidget* box = QApplication::activeModalWidget(); box && SteadyNs() > alarmNs + boxesFor * 1'000'000LL)
-                box->close();
-        });
-        closer.start(50);
-        [&] { QTRY_COMPARE_WITH_TIMEOUT(form->lblOnOff->text(), u"Wake up!"_s, 4000); }();
-        return alarmNs;
-    }
-
-    MediaEngine* engine = nullptr;
-    std::unique_ptr<LinuxPlatform> platform;
-    std::unique_ptr<Module1> module;
-    std::unique_ptr<frmMain> form;
-};
 
 }  // namespace
 
@@ -149,9 +100,9 @@ private slots:
             stored[u"Alarm/AlarmSound"_s] = pulled;
         } else if (setup == u"pulled"_s) {
             pulled = audiofix::writeDiscImage(discsFolder(), u"pulled"_s, {{440, 20}}).chopped(4) + u".bin"_s;
-            stored[u"Settings/CDDrive"_s] = DriveOf(u"pulled.cue"_s);
+            stored[u"Settings/CDDrive"_s] = audiofix::driveOf(u"pulled.cue"_s);
         } else if (setup == u"empty"_s) {
-            stored[u"Settings/CDDrive"_s] = DriveOf(u"empty"_s);
+            stored[u"Settings/CDDrive"_s] = audiofix::driveOf(u"empty"_s);
         } else if (setup == u"notes.wav"_s) {
             QFile notes(Home() + u"/notes.wav"_s);
             QVERIFY(notes.open(QIODevice::WriteOnly));
@@ -163,7 +114,7 @@ private slots:
         const QString recording = Home() + u"/"_s + QString::fromLatin1(QTest::currentDataTag()) + u".raw"_s;
         Dawnbell dawnbell(recording, stored, setup.isEmpty() ? Home() + u"/no-font.sf2"_s : QString());
 
-        int64_t failedAt = dawnbell.ring(2500);
+        int64_t failedAt = Ring(dawnbell, 2500);
         if (failAfter >= 0) {
             QTest::qWait(failAfter);
             QVERIFY(setup == u"rooster.wav"_s ? QFile::resize(pulled, 44 + 4 * 44100 / 2) : QFile::remove(pulled));
@@ -192,7 +143,7 @@ private slots:
     {
         qputenv("SDL_AUDIODRIVER", "no-such-driver");
         Dawnbell dawnbell(Home() + u"/silent.raw"_s, {{u"Alarm/AlarmType"_s, u"1"_s}, {u"Alarm/AlarmSound"_s, Home() + u"/rooster.wav"_s}}, {});
-        dawnbell.ring(0);
+        Ring(dawnbell, 0);
         QTRY_VERIFY_WITH_TIMEOUT(dawnbell.module->NoAudioSaid, 2000);
         qputenv("SDL_AUDIODRIVER", "disk");
         QVERIFY2(dawnbell.module->Notice.startsWith(u"Dawnbell cannot sound the alarm: No audio output is available"_s),

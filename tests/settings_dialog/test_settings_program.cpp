@@ -3,24 +3,19 @@
 // playlist editor plays exactly the tracks chosen, in their order; the test alarm rises step by step and goes
 // quiet again at once. (The real program ringing at its time is test_end_to_end's.)
 
-#include "core/Module1.h"
 #include "editors/frmPlaylist.h"
-#include "main_window/frmMain.h"
 #include "platform/cd_drives.h"
-#include "platform/linux/LinuxPlatform.h"
-#include "platform/media/MediaEngine.h"
 #include "settings_dialog/frmOptions.h"
+#include "tests/support/RealDawnbell.h"
 #include "tests/support/audio_fixtures.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
 #include <QTabBar>
 #include <QTimer>
 #include <QtTest>
@@ -33,68 +28,41 @@ namespace {
 
 constexpr double Hz = 440;
 
-// Dawnbell as app/main.cpp builds it, with the settings given, recorded into `recording`.
-struct Dawnbell {
-    explicit Dawnbell(const QString& recording, const QMap<QString, QString>& stored)
-    {
-        QFile::remove(recording);
-        qputenv("SDL_DISKAUDIOFILE", recording.toUtf8());
-        {
-            QSettings file(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Dawnbell"),
-                           QStringLiteral("Dawnbell"));
-            file.clear();
-            file.setValue(QStringLiteral("Settings/Dialog1"), QStringLiteral("0"));
-            for (auto it = stored.cbegin(); it != stored.cend(); ++it)
-                file.setValue(it.key(), it.value());
-        }
-        platform = std::make_unique<LinuxPlatform>(std::make_unique<MediaEngine>());
-        module = std::make_unique<Module1>(*platform);
-        form = std::make_unique<frmMain>(*module);
-        module->Main();
-    }
+// Runs `act` inside the modal form that `open` shows, once it is the active window; a form still open
+// afterwards is closed as Esc would. False when no such form came up.
+template <typename Form>
+bool InModal(const std::function<void()>& open, const std::function<void(Form&)>& act)
+{
+    bool ran = false;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+        auto* shown = qobject_cast<Form*>(QApplication::activeModalWidget());
+        if (shown == nullptr || !shown->isVisible())
+            return;
+        watch.stop();
+        // The window system makes a new dialog the active window; the offscreen one leaves that to the
+        // program.
+        shown->activateWindow();
+        if (!QTest::qWaitFor([shown] { return QApplication::activeWindow() == shown; }))
+            return shown->reject();
+        ran = true;
+        act(*shown);
+        if (shown->isVisible())
+            shown->reject();
+    });
+    watch.start();
+    open();
+    return ran;
+}
 
-    // Opens the settings dialog with Ctrl+S and runs `act` inside it while it is shown.
-    void inDialog(const std::function<void(frmOptions&)>& act)
-    {
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        QVERIFY2(InModal<frmOptions>([this] { QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier); }, act),
-                 "Ctrl+S did not open the settings dialog");
-    }
-
-    // Runs `act` inside the modal form that `open` shows, once it is the active window; a form still open
-    // afterwards is closed as Esc would. False when no such form came up.
-    template <typename Form>
-    static bool InModal(const std::function<void()>& open, const std::function<void(Form&)>& act)
-    {
-        bool ran = false;
-        QTimer watch;
-        watch.setInterval(20);
-        QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
-            auto* shown = qobject_cast<Form*>(QApplication::activeModalWidget());
-            if (shown == nullptr || !shown->isVisible())
-                return;
-            watch.stop();
-            // The window system makes a new dialog the active window; the offscreen one leaves that to the
-            // program.
-            shown->activateWindow();
-            if (!QTest::qWaitFor([shown] { return QApplication::activeWindow() == shown; }))
-                return shown->reject();
-            ran = true;
-            act(*shown);
-            if (shown->isVisible())
-                shown->reject();
-        });
-        watch.start();
-        open();
-        return ran;
-    }
-
-    std::unique_ptr<LinuxPlatform> platform;
-    std::unique_ptr<Module1> module;
-    std::unique_ptr<frmMain> form;
-};
-
-QString Home() { return QDir::homePath(); }
+// Opens the settings dialog of `dawnbell` with Ctrl+S and runs `act` inside it while it is shown.
+void InDialog(Dawnbell& dawnbell, const std::function<void(frmOptions&)>& act)
+{
+    QVERIFY(QTest::qWaitForWindowActive(dawnbell.form.get()));
+    QVERIFY2(InModal<frmOptions>([&] { QTest::keyClick(dawnbell.form.get(), Qt::Key_S, Qt::ControlModifier); }, act),
+             "Ctrl+S did not open the settings dialog");
+}
 
 }  // namespace
 
@@ -122,9 +90,9 @@ private slots:
         QCOMPARE(drives.size(), size_t(1));
         const QString recording = Home() + QStringLiteral("/playlist.raw");
         Dawnbell dawnbell(recording, {{"Alarm/AlarmType", "2"}, {"Settings/CDDrive", drives[0].name}});
-        dawnbell.inDialog([&](frmOptions& d) {
+        InDialog(dawnbell, [&](frmOptions& d) {
             d.TabStrip1->setCurrentIndex(3);
-            const bool edited = Dawnbell::InModal<frmPlaylist>(
+            const bool edited = InModal<frmPlaylist>(
                 [&] { QTest::mouseClick(d.cmdEditPlaylist, Qt::LeftButton); },
                 [](frmPlaylist& p) {
                     QTest::mouseClick(p.optPlayList, Qt::LeftButton);
@@ -178,7 +146,7 @@ private slots:
         QObject::connect(dawnbell.form->tmrVolume, &QTimer::timeout, dawnbell.form.get(),
                          [&] { steps.push_back(recorded()); });
         double stoppedAt = 0;
-        dawnbell.inDialog([&](frmOptions& d) {
+        InDialog(dawnbell, [&](frmOptions& d) {
             d.TabStrip1->setCurrentIndex(4);
             QTest::mouseClick(d.cmdTest, Qt::LeftButton);
             QVERIFY(QTest::qWaitFor([&] { return steps.size() >= 4; }, 20000));
