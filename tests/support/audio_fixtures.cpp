@@ -1,6 +1,7 @@
 #include "tests/support/audio_fixtures.h"
 
 #include "platform/cd_drives.h"
+#include "tests/support/files.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -42,13 +43,6 @@ void putVarLength(QByteArray& b, uint32_t v)
 int16_t toS16(float v)
 {
     return int16_t(std::lrint(std::clamp(v, -1.0F, 1.0F) * 32767.0F));
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 // `frames` frames of a sine on each channel, one frequency per channel, interleaved.
@@ -265,8 +259,7 @@ Audio fromS16(const int16_t* interleaved, size_t frames, int rate)
 
 Audio readRawS16(const QString& path, int rate)
 {
-    QFile file(path);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const QByteArray bytes = readFile(path);
     std::vector<int16_t> samples(size_t(bytes.size()) / 4 * 2);
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = qFromLittleEndian<qint16>(bytes.constData() + i * 2);

@@ -3,6 +3,7 @@
 
 #include "platform/linux/DesktopNotifier.h"
 #include "platform/linux/SleepWatch.h"
+#include "tests/support/files.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
@@ -26,15 +27,12 @@ struct PrivateBus {
     QString address;
     bool start(const QString& folder)
     {
-        QFile config(folder + u"/bus.conf"_s);
-        if (!QDir().mkpath(folder) || !config.open(QIODevice::WriteOnly))
-            return false;
-        config.write(uR"(<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>
+        const QString config = folder + u"/bus.conf"_s;
+        if (!writeFile(config, uR"(<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>
 <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/>
-</policy></busconfig>)"_s.arg(folder)
-                         .toUtf8());
-        config.close();
-        daemon.start(u"dbus-daemon"_s, {u"--nofork"_s, u"--print-address=1"_s, u"--config-file="_s + config.fileName()});
+</policy></busconfig>)"_s.arg(folder).toUtf8()))
+            return false;
+        daemon.start(u"dbus-daemon"_s, {u"--nofork"_s, u"--print-address=1"_s, u"--config-file="_s + config});
         while (!daemon.canReadLine() && daemon.waitForReadyRead(10000)) {
         }
         address = QString::fromUtf8(daemon.readLine()).trimmed();

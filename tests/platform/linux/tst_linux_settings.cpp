@@ -3,6 +3,7 @@
 // unreadable file, a full disk), and files that were written by hand, some into nonsense.
 
 #include "platform/linux/LinuxSettings.h"
+#include "tests/support/files.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -22,20 +23,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.errorString()));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // Stages "Section/Key" = value pairs and commits them.
 void save(LinuxSettings& store, std::initializer_list<std::pair<QString, QString>> values)
@@ -72,14 +59,14 @@ private slots:
         QString error;
         QVERIFY(LinuxSettings(file()).commit(error));  // nothing staged: nothing written
         QVERIFY(!QFileInfo::exists(file()));
-        writeAll(file(), "[Settings]\nForeign=\"keep, me\"\n[Other]\nX=1\n");
+        QVERIFY(writeFile(file(), "[Settings]\nForeign=\"keep, me\"\n[Other]\nX=1\n"));
         LinuxSettings store(file());
         store.stage(u"Alarm"_s, u"AlarmTime"_s, u"7:45:00 AM"_s);
         QCOMPARE(store.get(u"Alarm"_s, u"AlarmTime"_s, u"-"_s), u"-"_s);  // staged values count once committed
         QVERIFY2(store.commit(error), qPrintable(error));
         QCOMPARE(store.get(u"Alarm"_s, u"AlarmTime"_s, u"-"_s), u"7:45:00 AM"_s);
         QCOMPARE(store.get(u"Alarm"_s, u"alarmTime"_s, u"-"_s), u"-"_s);  // keys are exact
-        QVERIFY(readAll(file()).contains("[Alarm]\nAlarmTime=7:45:00 AM\n"));
+        QVERIFY(readFile(file()).contains("[Alarm]\nAlarmTime=7:45:00 AM\n"));
         QCOMPARE(read(u"Settings"_s, u"Foreign"_s), u"keep, me"_s);
         QCOMPARE(read(u"Other"_s, u"X"_s), u"1"_s);
 
@@ -87,7 +74,7 @@ private slots:
             save(store, {{u"Alarm/SnoozeTime"_s, QString::number(i % 10)}});
             QCOMPARE(read(u"Alarm"_s, u"SnoozeTime"_s), QString::number(i % 10));
         }
-        writeAll(file(), readAll(file()).replace("[Alarm]\n", "[Alarm]\nAdded=1\n"));
+        QVERIFY(writeFile(file(), readFile(file()).replace("[Alarm]\n", "[Alarm]\nAdded=1\n")));
         save(store, {{u"Alarm/TimerTime"_s, u"3"_s}});
         QCOMPARE(read(u"Alarm"_s, u"Added"_s), u"1"_s);
         QCOMPARE(read(u"Alarm"_s, u"SnoozeTime"_s), u"9"_s);
@@ -130,7 +117,7 @@ private slots:
         if (blocker.endsWith(u'/'))
             QVERIFY(QDir().mkpath(path));
         else
-            writeAll(path, "not a folder");
+            QVERIFY(writeFile(path, "not a folder"));
         LinuxSettings store(file());
         store.stage(u"Settings"_s, u"Top"_s, u"200"_s);
         store.stage(u"Settings"_s, u"Left"_s, u"300"_s);
@@ -166,7 +153,7 @@ private slots:
         QFETCH(int, fileSizeLimit);
         QFETCH(QString, outcome);
         const QByteArray before = "[Settings]\nOther=kept\nProbe=old value\n";
-        writeAll(file(), before);
+        QVERIFY(writeFile(file(), before));
         outcome.replace(u"FOLDER"_s, folder());
 
         QStringList command{QStringLiteral(SETTINGS_PROBE), u"new value"_s};
@@ -209,11 +196,11 @@ private slots:
 
         if (outcome == u"ok"_s) {
             QCOMPARE(output, outcome);
-            QVERIFY(readAll(file()).contains("Probe=new value"));
+            QVERIFY(readFile(file()).contains("Probe=new value"));
         } else {
             QVERIFY2(output.startsWith(u"failed: "_s) && output.contains(outcome),
                      qPrintable(output + QString::fromLocal8Bit(probe.readAllStandardError())));
-            QCOMPARE(readAll(file()), before);
+            QCOMPARE(readFile(file()), before);
         }
         QCOMPARE(QDir(folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{u"Dawnbell.conf"_s});
@@ -252,9 +239,9 @@ private slots:
         QFETCH(QByteArray, contents);
         QFETCH(QString, sound);
         QFETCH(QString, keptAs);
-        writeAll(file(), contents);
+        QVERIFY(writeFile(file(), contents));
         if (keptAs.endsWith(u".2"_s))
-            writeAll(file() + u".bad"_s, "an earlier copy");
+            QVERIFY(writeFile(file() + u".bad"_s, "an earlier copy"));
 
         LinuxSettings store(file());
         QCOMPARE(store.get(u"Alarm"_s, u"AlarmSound"_s, u"-"_s), sound);
@@ -268,7 +255,7 @@ private slots:
         save(store, {{u"Alarm/SnoozeTime"_s, u"10"_s}});
         save(store, {{u"Alarm/SnoozeTime"_s, u"11"_s}});
         if (!keptAs.isEmpty())
-            QCOMPARE(readAll(keptPath), contents);
+            QCOMPARE(readFile(keptPath), contents);
         QStringList files{u"Dawnbell.conf"_s};
         if (keptAs.endsWith(u".2"_s))
             files << u"Dawnbell.conf.bad"_s;

@@ -4,10 +4,10 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/xdg.h"
 #include "platform/media/MediaEngine.h"
+#include "tests/support/files.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,24 +25,15 @@ private:
 
     QString log() const { return root_.filePath(u"started.log"_s); }
 
-    static void writeFile(const QString& path, const QString& text)
-    {
-        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-        QFile file(path);
-        QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.errorString()));
-        file.write(text.toUtf8());
-    }
-
     static void writeScript(const QString& path, const QString& body)
     {
-        writeFile(path, u"#!/bin/sh\n"_s + body);
+        QVERIFY(writeFile(path, "#!/bin/sh\n" + body.toUtf8()));
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
 
     QString readLog() const
     {
-        QFile file(log());
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        return QString::fromUtf8(readFile(log()));
     }
 
     // A desktop entry in the test's applications folder, and its line in the folder's index of types (what
@@ -50,8 +41,8 @@ private:
     void writeEntry(const QString& name, const QString& exec, const QString& mimeType)
     {
         const QString id = u"dawnbell-test-"_s + name + u".desktop"_s;
-        writeFile(share_ + u"/applications/"_s + id, u"[Desktop Entry]\nType=Application\nName="_s + name +
-                                                          u"\nExec="_s + exec + u"\nMimeType="_s + mimeType + u";\n"_s);
+        QVERIFY(writeFile(share_ + u"/applications/"_s + id, (u"[Desktop Entry]\nType=Application\nName="_s + name +
+                          u"\nExec="_s + exec + u"\nMimeType="_s + mimeType + u";\n"_s).toUtf8()));
         mimeCache_ += mimeType + u'=' + id + u";\n"_s;
     }
     QString mimeCache_ = u"[MIME Cache]\n"_s;
@@ -81,12 +72,12 @@ private slots:
         writeEntry(u"browser"_s, bin_ + u"/app browser %u"_s, u"x-scheme-handler/https"_s);
         writeEntry(u"other-player"_s, bin_ + u"/app other-player"_s, u"x-content/audio-cdda"_s);
         writeEntry(u"player"_s, u"cdplayer --play %U"_s, u"x-content/audio-cdda"_s);
-        writeFile(share_ + u"/applications/mimeinfo.cache"_s, mimeCache_);
+        QVERIFY(writeFile(share_ + u"/applications/mimeinfo.cache"_s, mimeCache_.toUtf8()));
         // The user's choice among the two CD players.
-        writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/mimeapps.list"_s,
-                  u"[Default Applications]\nx-content/audio-cdda=dawnbell-test-player.desktop\n"_s);
+        QVERIFY(writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/mimeapps.list"_s,
+                          "[Default Applications]\nx-content/audio-cdda=dawnbell-test-player.desktop\n"));
         for (const QString& name : {u"a.txt"_s, u"f.pdf"_s})
-            writeFile(docs_ + u'/' + name, u"x"_s);
+            QVERIFY(writeFile(docs_ + u'/' + name, "x"));
 
         // Made after the desktop: it reads the desktop's programs as it starts.
         platform_ = std::make_unique<LinuxPlatform>(makeMediaEngine);
@@ -183,7 +174,7 @@ private slots:
         expected.replace(u"BIN"_s, bin_);
         writeScript(bin_ + u"/cd player"_s, u"exit 0\n"_s);
         const QString file = root_.filePath(u"entry.desktop"_s);
-        writeFile(file, entry);
+        QVERIFY(writeFile(file, entry.toUtf8()));
         QCOMPARE(xdg::programOfDesktopEntry(file), expected);
         QCOMPARE(xdg::programOfDesktopEntry(root_.filePath(u"missing.desktop"_s)), QString());
     }

@@ -2,8 +2,8 @@
 
 #include "platform/media/MidiFile.h"
 #include "tests/support/audio_fixtures.h"
+#include "tests/support/files.h"
 
-#include <QFile>
 #include <QtEndian>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,9 +22,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"a.mid"_qs);
         QVERIFY(audiofix::writeMidiFile(path, {{69, 0.0, 0.5}, {72, 0.25, 1.25}}));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray smf = f.readAll();
+        const QByteArray smf = readFile(path);
 
         const auto n = qToLittleEndian(uint32_t(smf.size()));
         const QByteArray rmi =

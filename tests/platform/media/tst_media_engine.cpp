@@ -7,6 +7,7 @@
 #include "platform/media/MediaEngine.h"
 #include "tests/support/CaptureOutput.h"
 #include "tests/support/audio_fixtures.h"
+#include "tests/support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -145,10 +146,7 @@ private slots:
         QVERIFY(writeToneWav(file(u"short440.wav"_qs), 440, 0.3));
         QVERIFY(writeToneWav(file(u"mono22k.wav"_qs), 660, 0.5, 22050, 1));
         QVERIFY(writeStereoToneWav(file(u"lr48k.wav"_qs), 440, 880, 0.5, 48000));
-        QFile text(file(u"notes.wav"_qs));
-        QVERIFY(text.open(QIODevice::WriteOnly));
-        text.write("These are notes, not sound.\n");
-        text.close();
+        QVERIFY(writeFile(file(u"notes.wav"_qs), "These are notes, not sound.\n"));
         QVERIFY(QFile::copy(file(u"notes.wav"_qs), file(u"notes.mid"_qs)));
         // Names the command reader must give back whole: blanks, quotes, a quote at each end.
         QVERIFY(QFile::copy(file(u"a440.wav"_qs), file(u"say \"hi\" (live) .wav"_qs)));
