@@ -422,9 +422,7 @@ private slots:
         QFETCH(QList<double>, seconds);
         QFETCH(bool, paranoia);
         QFETCH(QString, drive);
-        MediaEngineOptions options;
-        options.paranoiaForImages = paranoia;
-        auto [output, engine] = rig(CaptureOutput::Mode::Free, options);
+        auto [output, engine] = rig(CaptureOutput::Mode::Free, withDrive({}, paranoia));
         QVERIFY(openDisc(*engine, drive));
         for (const QString& c : commands)
             SEND_OK(*engine, c);
