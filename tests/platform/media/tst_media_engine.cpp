@@ -403,9 +403,6 @@ private slots:
         QTest::newRow("album folder: from a time within track 2 to one within track 3")
             << QStringList{u"play cd from 2:00:00:50 to 3:00:00:15 wait"_qs} << QList<double>{660, 880}
             << QList<double>{40.0 / 75, 15.0 / 75} << false << album_;
-        QTest::newRow("album folder: seek to 2, play: to the end")
-            << QStringList{u"set cd seek exactly on"_qs, u"seek cd to 2 wait"_qs, u"play cd wait"_qs}
-            << QList<double>{660, 880} << QList<double>{1.2, 0.8} << false << album_;
         // Not one frame of a data track, nor of a file an album folder cannot decode. Half a second of sound fills
         // 38 whole sectors of 1/75 s.
         const QList<double> halves{38.0 / 75, 38.0 / 75};
