@@ -23,7 +23,6 @@ public:
 
     // Manual mode: renders and records `frames` frames. False (nothing recorded) while the output is closed.
     bool pull(int frames);
-    bool pullSeconds(double seconds) { return pull(int(seconds * media::outputRate)); }
 
     audiofix::Audio audio() const;
     void clearRecording();

@@ -718,7 +718,7 @@ private slots:
         SEND_OK(*engine, u"open alarmtone alias tone"_qs);
         QCOMPARE(send(*engine, u"status tone length"_qs).text, u"86400000"_qs);
         SEND_OK(*engine, u"play tone"_qs);
-        QVERIFY(output->pullSeconds(2.5));
+        QVERIFY(output->pull(int(rate * 2.5)));
         QCOMPARE(send(*engine, u"status tone mode"_qs).text, u"playing"_qs);
         const Audio a = output->audio();
         const std::vector<Span> beeps = toneSpans(a.left, media::alarmToneHz, rate, 0.05, 0.01);
