@@ -128,9 +128,6 @@ private slots:
         QTest::newRow("a drive plugged in before the known one")
             << u"D=%1"_s.arg(dvd) << QStringList{u"/dev/sr0="_s + usb, u"/dev/sr1="_s + dvd} << none
             << u"D:=/dev/sr1 E:=/dev/sr0"_s << u"D=%1 E=%2"_s.arg(dvd, usb);
-        QTest::newRow("a drive removed")
-            << u"D=%1 E=%2 F=x.cue"_s.arg(dvd, usb) << QStringList{u"/dev/sr0="_s + usb} << images({u"x"_s})
-            << u"E:=/dev/sr0 F:=x.cue"_s << u"D=%1 E=%2 F=x.cue"_s.arg(dvd, usb);
         QTest::newRow("a remembered image is gone")
             << u"D=gone.cue"_s << none << images({u"new"_s}) << u"E:=new.cue"_s << u"D=gone.cue E=new.cue"_s;
         QTest::newRow("letters out of range are ignored")
