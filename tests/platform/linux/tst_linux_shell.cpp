@@ -63,7 +63,6 @@ private slots:
         qputenv("XDG_DATA_DIRS", QFile::encodeName(share_));
         qputenv("XDG_CONFIG_DIRS", QFile::encodeName(root_.filePath(u"etc"_s)));
         QVERIFY(QDir(qEnvironmentVariable("XDG_DATA_HOME") + u"/applications"_s).removeRecursively());
-        qunsetenv("BROWSER");
 
         writeScript(bin_ + u"/app"_s, u"printf '%s|%s|%s\\n' \"$1\" \"$PWD\" \"$2\" >> '"_s + log() + u"'\n"_s);
         writeScript(bin_ + u"/cdplayer"_s, u"exit 0\n"_s);
