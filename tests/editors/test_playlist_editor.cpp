@@ -84,8 +84,12 @@ struct Editor {
                 tracks << QString::number(w.module.PlaylistTracks.at(static_cast<size_t>(i)));
             return QString::number(w.module.UsePlaylist) + QStringLiteral(": ") + tracks.join(u' ');
         }
-        if (name == QLatin1String("boxes"))
-            return boxes();
+        if (name == QLatin1String("boxes")) {
+            QStringList texts;
+            for (const FakePlatform::Box& box : w.platform.boxes)
+                texts << QStringLiteral("%1 [%2]: %3").arg(box.title).arg(box.style).arg(box.text);
+            return texts.join(u'\n');
+        }
         if (name == QLatin1String("open"))
             return f.isVisible() ? QStringLiteral("1") : QStringLiteral("0");
         if (name.endsWith(QLatin1String(".count")))
@@ -95,13 +99,6 @@ struct Editor {
         if (auto* combo = f.findChild<QComboBox*>(name))
             return combo->currentText();
         return f.findChild<QLabel*>(name)->text();
-    }
-    QString boxes() const
-    {
-        QStringList shown;
-        for (const FakePlatform::Box& box : w.platform.boxes)
-            shown << QStringLiteral("%1 [%2]: %3").arg(box.title).arg(box.style).arg(box.text);
-        return shown.join(u'\n');
     }
 };
 
@@ -250,7 +247,6 @@ private slots:
         };
         const QString kept = QStringLiteral("Track 5");
         open("not a playlist", "file", "3\r\n\r\n", kept, Invalid);
-        open("tracks beyond the disc", "file", "3\r\n13\r\n4\r\n", "Track 3|Track 4", Modified);
         open("no disc", "file, no disc", "3\r\n", "", Modified);
         // The largest file a playlist can be, and one byte more.
         const QByteArray largest = "7" + QByteArray(PlaylistFileMaxBytes - 3, ' ') + "\r\n";
@@ -297,7 +293,8 @@ private slots:
                      .join(u'|'),
                  QString("%1|Dawnbell Playlists (*.dbp);*.dbp;All files (*);*|1|/home/sleeper|%2")
                      .arg(saving ? "Save playlist as..." : "Open playlist...", saving ? "save" : "open"));
-        QCOMPARE(e.boxes(), QString(box).replace(QStringLiteral("%2"), path).replace(QStringLiteral("%1"), chosen));
+        QCOMPARE(e.shown(QStringLiteral("boxes")),
+                 QString(box).replace(QStringLiteral("%2"), path).replace(QStringLiteral("%1"), chosen));
         if (saving) {
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(file.readAll(), bytes);
