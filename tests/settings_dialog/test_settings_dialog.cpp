@@ -266,9 +266,6 @@ private slots:
         row("presets: OK at once defines preset 1", {}, "presets:ok",
             {"lblPreset1=7:00:00 AM - ", "cmdPreset1=", "lblPreset2=No preset defined", "cmdPreset2= (disabled)"},
             false, {"Presets/Preset1=7:00:00 AM"});
-        row("presets: a defined preset with a two-digit hour stays",
-            {"Presets/Preset1=12:05:30 PM", "Presets/Preset1Desc=Lunch"}, "presets:ok",
-            {"lblPreset1=12:05:30 PM - Lunch"}, false);
         row("presets: edited", {}, "presets:h6,m5,s0,aAM,dWeekdays,ok", {"lblPreset1=6:05:00 AM - Weekdays"}, false,
             {"Presets/Preset1=6:05:00 AM", "Presets/Preset1Desc=Weekdays"});
         row("presets: the edit goes to its preset before the next is shown",
