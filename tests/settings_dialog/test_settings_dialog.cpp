@@ -227,21 +227,22 @@ private slots:
             {"time=7 05 00 AM", "cmbMin=5"}, true, {"Alarm/AlarmTime=7:05:00 AM"});
 
         // OK writes the committed settings; Cancel keeps only what took effect at once, and puts the alarm CD's
-        // drive and start track back.
+        // drive and start track, chosen in the playlist editor, back.
         const QString edits = QStringLiteral(
             "file:/home/sleeper/rooster.wav color:123456 set:cmbHour=9 set:cmbAMPM=p.m. set:cmbMin=10 "
             "click:chkAllowSnooze set:cmbSnoozeTime=12 click:chkAllowMultiple click:chkSleepEnable set:sldMin=30 "
             "set:cmbSleepTrack=3 click:optNotify click:chkStartOn click:chkStartMini click:chkTurnOffWithAlarm "
-            "click:chkSaveOnExit click:cmdChangeColor playlist:E:=4 click:optSound click:chkLoop click:chkGradual "
+            "click:chkSaveOnExit click:cmdChangeColor playlist:D:=4 click:optSound click:chkLoop click:chkGradual "
             "set:cmbGradMinutes=10");
         const QStringList immediate = {"Alarm/AlarmSound=" + Sound, "Alarm/AlarmType=1", "Alarm/GradualWakeup=1",
                                        "Alarm/LoopSound=1", "Settings/CDOffWithAlarm=0", "Settings/Dialog3=0",
                                        "Settings/SaveOnExit=0", "Settings/SleepEnabled=1"};
-        const QStringList noSound = {"Alarm/AlarmSound=", "Alarm/CDStartTrack=5"};
+        const QStringList noSound = {"Alarm/AlarmSound=", "Alarm/CDStartTrack=5", "drives=D:,F:",
+                                     "Settings/SleepDrive=D:", "Settings/CDDrive=F:"};
         row("OK", noSound, edits,
             {"SliderVol=", "cmbSnoozeTime=12", "chkShowTimeRemaining=off (disabled)", "imgTaskbar=(hidden)",
-             "imgNotify="}, true,
-            immediate + QStringList{"Alarm/AlarmTime=9:45:00 PM", "Alarm/AllowMultipleSnoozes=1",
+             "imgNotify=", "lblCDInfo=Alarm will start on track 4. (disabled)"}, true,
+            immediate + QStringList{"Settings/CDDrive=D:", "Alarm/AlarmTime=9:45:00 PM", "Alarm/AllowMultipleSnoozes=1",
                                     "Alarm/AllowSnooze=1", "Alarm/CDStartTrack=4", "Alarm/GradVolumeMinutes=10",
                                     "Alarm/SnoozeTime=12", "Alarm/TimerTime=10", "Settings/BGColor=1193046",
                                     "Settings/ShowInNotify=1", "Settings/SleepStartTrack=3", "Settings/SleepTime=30",
@@ -291,12 +292,6 @@ private slots:
         row("sleep, another drive", sleep, "pick:cmbSleepDrive=D: click:cmdSleepRescan",
             {"cmbSleepDrive=D:", "probed=D: F: D: D:", "lblSleepTrack=8", "cmbSleepTrack=5"}, true,
             {"Settings/SleepDrive=D:"});
-        // The playlist editor's drive and start track: OK keeps them, Cancel puts them back.
-        const QStringList alarmCd = {"drives=D:,F:", "Settings/SleepDrive=D:", "Settings/CDDrive=F:",
-                                     "Alarm/CDStartTrack=2"};
-        row("playlist editor, OK", alarmCd, "playlist:D:=6", {"lblCDInfo=Alarm will start on track 6."}, true,
-            {"Settings/CDDrive=D:", "Alarm/CDStartTrack=6"});
-        row("playlist editor, Cancel", alarmCd, "playlist:D:=6", {}, false);
 
         // An alarm type changes only when what it plays is there: a cancelled file choice keeps the type in
         // force, and the page shows the type in force.
