@@ -306,7 +306,7 @@ private slots:
         const QString both = Sound + u'|' + Midi;
         type("CD", "1", both, "click:optCD", "optCD", "CD", {"Alarm/AlarmType=2"});
         type("CD and sound", "4", both, "click:optCDSound", "optCDSound", "CD sound", {"Alarm/AlarmType=0"});
-        type("MIDI", "2", both, "click:optMIDI", "optMIDI", "MIDI", {"Alarm/AlarmType=3"});
+        type("MIDI, its file there", "2", both, "click:optMIDI", "optMIDI", "MIDI", {"Alarm/AlarmType=3"});
         type("MIDI and sound", "2", both, "click:optMIDISound", "optMIDISound", "sound MIDI", {"Alarm/AlarmType=4"});
         type("sound, chosen", "2", "|", "file:" + Sound + " click:optSound", "optSound", "sound",
              {"Alarm/AlarmType=1", "Alarm/AlarmSound=" + Sound});
