@@ -25,8 +25,6 @@ private slots:
         const auto press = [](const QString& key) { return u"press "_s + key; };
         const QStringList both{u"Snooze"_s, u"Turn off"_s};
         const QStringList turnOff{u"Turn off"_s};
-        QTest::newRow("snooze allowed") << 1 << 0 << QStringList() << World::IsRinging << both;
-        QTest::newRow("no snooze") << 0 << 0 << QStringList() << World::IsRinging << turnOff;
         QTest::newRow("the one snooze used") << 1 << 0 << QStringList{u"snooze"_s, u"ring"_s} << World::IsRinging
                                              << turnOff;
         QTest::newRow("snoozes without end") << 1 << 1 << QStringList{u"snooze"_s, u"ring"_s} << World::IsRinging
