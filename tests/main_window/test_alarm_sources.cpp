@@ -342,8 +342,6 @@ private slots:
         QTest::newRow("no MIDI file in the alarm") << "1" << QStringList{"arm", "7:44:30"} << QStringList();
         QTest::newRow("turned off") << "3" << QStringList{"arm", "7:44:30", "off", "7:44:31"}
                                     << QStringList{open, close};
-        QTest::newRow("the alarm plays it") << "4" << QStringList{"arm", "7:44:30", "7:45:00"}
-                                            << QStringList{open, play};
         QTest::newRow("snoozed: opened again a minute before the snooze ends")
             << "3" << QStringList{"arm", "7:44:30", "7:45:00", "snooze", "7:52:00", "7:52:01"}
             << QStringList{open, play, u"stop midi"_s, close, open};
