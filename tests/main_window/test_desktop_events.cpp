@@ -86,18 +86,6 @@ private slots:
         }
     }
 
-    // The delay is held from the tick after arming, and let go when the program ends. That it is held only
-    // while the alarm is armed (not while it rings, nor once the machine is going to sleep) is the sleep table's.
-    void theSleepDelayEndsWithTheProgram()
-    {
-        World w;
-        w.start();
-        w.arm();
-        w.tickAt(7, 0, 1);
-        w.module.ExitOnRequest();
-        QCOMPARE(w.platform.events.filter(u"delay"_s).join(u", "_s), u"take delay, release delay"_s);
-    }
-
     // Before sleep the settings are saved and only then may sleep go ahead; after it the clock catches up and an
     // alarm time that passed while the machine slept is told. Events: from the announcement of sleep on.
     void sleepAndWake_data()
