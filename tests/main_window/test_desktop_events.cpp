@@ -38,7 +38,6 @@ private slots:
         QTest::newRow("an unknown key") << 1 << 0 << QStringList{press(u"default"_s)} << World::IsRinging << both;
         QTest::newRow("snooze button, then a late Turn off")
             << 1 << 0 << QStringList{u"snooze"_s, press(NotificationTurnOff)} << World::IsArmed << QStringList();
-        QTest::newRow("on/off button") << 1 << 0 << QStringList{u"off"_s} << World::IsOff << QStringList();
         QTest::newRow("on/off button, the sources play on") << 1 << 0 << QStringList{u"uncheck mnuOff"_s, u"off"_s}
                                                             << World::IsOff << QStringList();
         QTest::newRow("the session ends") << 1 << 0 << QStringList{u"end"_s} << World::IsRinging << QStringList();
