@@ -27,8 +27,8 @@ private slots:
         const QStringList stopCd{u"stop cd"_s, u"close cd"_s};
         const QStringList stopMidi{u"stop midi"_s, u"close midi"_s};
         const QStringList stopSound{u"stop Sound"_s, u"close Sound"_s};
-        QTest::newRow("0 CD and sound") << "0" << true << QStringList{cd, sound} << stopSound + stopCd << "CW";
-        // A CD that fails (each failed checked command says so) does not keep the sound file from starting.
+        // The CD, then the sound file (both heard from a disc: test_end_to_end); a CD that fails (each failed
+        // checked command says so) does not keep the sound file from starting.
         QTest::newRow("0 no disc") << "0" << false << QStringList{cd, sound} << stopSound + stopCd << "CW";
         QTest::newRow("1 sound") << "1" << true << QStringList{sound} << stopSound << "W";
         QTest::newRow("2 CD") << "2" << true << QStringList{cd} << stopSound + stopCd << "C";
