@@ -70,7 +70,6 @@ private slots:
         QVERIFY(commands.indexOf(u"stop cd"_s) < close);
         QVERIFY(close < commands.indexOf(u"open E: shareable type cdaudio alias cd"_s));
         QCOMPARE(w.module.SleepActive, 0);
-        QVERIFY(!w.form.tmrSleep->isActive());
         QCOMPARE(w.form.StatusText(), QString());
     }
 
