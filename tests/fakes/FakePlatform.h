@@ -168,7 +168,6 @@ public:
     QStringList readableFiles;
     int bitsPerPixel = 24;
     QDateTime clock = QDateTime(QDate(2026, 12, 7), QTime(7, 0, 0));
-    void advance(int msec) { clock = clock.addMSecs(msec); }
 
     QString moduleFileName() override { return QStringLiteral("/opt/dawnbell/bin/dawnbell"); }
     QString systemFolder() override { return QStringLiteral("/usr/bin"); }

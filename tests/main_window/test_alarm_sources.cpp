@@ -27,8 +27,8 @@ private slots:
         const QStringList stopCd{u"stop cd"_s, u"close cd"_s};
         const QStringList stopMidi{u"stop midi"_s, u"close midi"_s};
         const QStringList stopSound{u"stop Sound"_s, u"close Sound"_s};
-        QTest::newRow("0 CD and sound") << "0" << true << QStringList{cd, sound} << stopSound + stopCd << "CW";
-        // A CD that fails (each failed checked command says so) does not keep the sound file from starting.
+        // The CD, then the sound file (both heard from a disc: test_end_to_end); a CD that fails (each failed
+        // checked command says so) does not keep the sound file from starting.
         QTest::newRow("0 no disc") << "0" << false << QStringList{cd, sound} << stopSound + stopCd << "CW";
         QTest::newRow("1 sound") << "1" << true << QStringList{sound} << stopSound << "W";
         QTest::newRow("2 CD") << "2" << true << QStringList{cd} << stopSound + stopCd << "C";
@@ -50,13 +50,11 @@ private slots:
         w.platform.clearLog();
         QVERIFY(w.ring());
         QCOMPARE(w.platform.commandsMatching(u"^open "_s), starts);
-        QCOMPARE(w.platform.mciCommands().contains(u"play Sound"_s), icons.contains(u'W'));
         QCOMPARE(w.platform.boxes.size(), size_t(disc ? 0 : 5));
         // Silencing stops exactly what was started.
         w.platform.clearLog();
         w.module.SilenceAlarm();
         QCOMPARE(w.platform.mciCommands(), stops);
-        QCOMPARE(w.module.AlarmSounding, 0);
         QVERIFY(!w.form.SoundTimer->isActive() && !w.form.tmrPlayList->isActive() && w.module.CDOpen == 0);
     }
 
@@ -72,7 +70,6 @@ private slots:
         QVERIFY(commands.indexOf(u"stop cd"_s) < close);
         QVERIFY(close < commands.indexOf(u"open E: shareable type cdaudio alias cd"_s));
         QCOMPARE(w.module.SleepActive, 0);
-        QVERIFY(!w.form.tmrSleep->isActive());
         QCOMPARE(w.form.StatusText(), QString());
     }
 
@@ -132,7 +129,6 @@ private slots:
         const QStringList twoMinutes{"Sleeping: 2 minutes left", "Sleeping: 1 minute left", ""};
         QTest::newRow("fifteen minutes") << "E:" << 15
                                          << QStringList{"Sleeping: 15 minutes left", "Sleeping: 14 minutes left"};
-        QTest::newRow("two minutes") << "E:" << 2 << twoMinutes;
         QTest::newRow("zero minutes end at the first tick") << "E:" << 0 << QStringList{"Sleeping: 1 minute left", ""};
         // The open fails with its error box, and the countdown runs as with a playing disc.
         QTest::newRow("no drive remembered") << "" << 2 << twoMinutes;
@@ -342,8 +338,6 @@ private slots:
         QTest::newRow("no MIDI file in the alarm") << "1" << QStringList{"arm", "7:44:30"} << QStringList();
         QTest::newRow("turned off") << "3" << QStringList{"arm", "7:44:30", "off", "7:44:31"}
                                     << QStringList{open, close};
-        QTest::newRow("the alarm plays it") << "4" << QStringList{"arm", "7:44:30", "7:45:00"}
-                                            << QStringList{open, play};
         QTest::newRow("snoozed: opened again a minute before the snooze ends")
             << "3" << QStringList{"arm", "7:44:30", "7:45:00", "snooze", "7:52:00", "7:52:01"}
             << QStringList{open, play, u"stop midi"_s, close, open};

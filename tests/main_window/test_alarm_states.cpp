@@ -78,7 +78,6 @@ private slots:
         QTest::newRow("over midnight") << "12:00:00 AM" << at(7, 23, 59, 59, 500) << at(8, 0, 0, 2) << "";
         QTest::newRow("suspended for two minutes") << "7:45:00 AM" << at(7, 7, 44, 0) << at(7, 7, 46, 0) << "23:59:00";
         QTest::newRow("already behind both ticks") << "7:45:00 AM" << at(7, 7, 45, 1) << at(7, 7, 45, 4) << "23:59:56";
-        QTest::newRow("not yet") << "7:45:00 AM" << at(7, 7, 44, 50) << at(7, 7, 44, 55) << "00:00:05";
         QTest::newRow("clock set back") << "7:45:00 AM" << at(7, 7, 46, 0) << at(7, 7, 44, 0) << "00:01:00";
     }
     void lateTicks()
@@ -165,7 +164,6 @@ private slots:
         QVERIFY(w.ring());
         QTest::keyClick(f.cmdOnOff, Qt::Key_Space);
         QCOMPARE(f.Label3->text(), u"Snooze until:"_s);
-        QCOMPARE(w.state(), World::On);
         // Enter turns an armed alarm off.
         QTest::keyClick(f.txtAlarm, Qt::Key_Return);
         QCOMPARE(w.state(), World::Off);

@@ -25,8 +25,6 @@ private slots:
         const auto press = [](const QString& key) { return u"press "_s + key; };
         const QStringList both{u"Snooze"_s, u"Turn off"_s};
         const QStringList turnOff{u"Turn off"_s};
-        QTest::newRow("snooze allowed") << 1 << 0 << QStringList() << World::IsRinging << both;
-        QTest::newRow("no snooze") << 0 << 0 << QStringList() << World::IsRinging << turnOff;
         QTest::newRow("the one snooze used") << 1 << 0 << QStringList{u"snooze"_s, u"ring"_s} << World::IsRinging
                                              << turnOff;
         QTest::newRow("snoozes without end") << 1 << 1 << QStringList{u"snooze"_s, u"ring"_s} << World::IsRinging
@@ -40,7 +38,6 @@ private slots:
         QTest::newRow("an unknown key") << 1 << 0 << QStringList{press(u"default"_s)} << World::IsRinging << both;
         QTest::newRow("snooze button, then a late Turn off")
             << 1 << 0 << QStringList{u"snooze"_s, press(NotificationTurnOff)} << World::IsArmed << QStringList();
-        QTest::newRow("on/off button") << 1 << 0 << QStringList{u"off"_s} << World::IsOff << QStringList();
         QTest::newRow("on/off button, the sources play on") << 1 << 0 << QStringList{u"uncheck mnuOff"_s, u"off"_s}
                                                             << World::IsOff << QStringList();
         QTest::newRow("the session ends") << 1 << 0 << QStringList{u"end"_s} << World::IsRinging << QStringList();
@@ -86,18 +83,6 @@ private slots:
             QCOMPARE(notification.urgency, NotificationUrgency::Normal);
             QCOMPARE(notification.actions, buttons);
         }
-    }
-
-    // The delay is held from the tick after arming, and let go when the program ends. That it is held only
-    // while the alarm is armed (not while it rings, nor once the machine is going to sleep) is the sleep table's.
-    void theSleepDelayEndsWithTheProgram()
-    {
-        World w;
-        w.start();
-        w.arm();
-        w.tickAt(7, 0, 1);
-        w.module.ExitOnRequest();
-        QCOMPARE(w.platform.events.filter(u"delay"_s).join(u", "_s), u"take delay, release delay"_s);
     }
 
     // Before sleep the settings are saved and only then may sleep go ahead; after it the clock catches up and an
@@ -163,7 +148,6 @@ private slots:
         QCOMPARE(w.alarmState(), state);
         QCOMPARE(w.main().StatusText(), notice);
         QCOMPARE(w.platform.sleepDelayHeld, state == World::IsArmed);
-        QCOMPARE(w.main().lblAlarm->text(), u"7:45:00 AM"_s);  // armed for the same time on the next day
         QCOMPARE(w.boxTexts(), commitFails ? QStringList{u"Dawnbell was unable to save your settings.  The folder "
                                                          u"/home/sleeper/.config/Dawnbell is read-only.  Your previous "
                                                          u"settings have been kept."_s}
