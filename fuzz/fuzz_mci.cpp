@@ -8,6 +8,7 @@
 
 #include "CheckedSend.h"
 #include "FuzzHome.h"
+#include "TinySoundFont.h"
 #include "platform/cd_drives.h"
 #include "platform/media/MediaEngine.h"
 #include "tests/support/CaptureOutput.h"
@@ -23,7 +24,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     QFile notes(QStringLiteral("notes.wav"));
     if (!audiofix::writeToneWav(QStringLiteral("a.wav"), 440, 0.1) ||
         !audiofix::writeMidiFile(QStringLiteral("b.mid"), {{69, 0.0, 0.1}}, 0) ||
-        !audiofix::writeSoundFont(QStringLiteral("tiny.sf2")) ||
+        !writeTinySoundFont(QStringLiteral("tiny.sf2")) ||
         !notes.open(QIODevice::WriteOnly) || notes.write("not a sound\n") < 0 ||
         audiofix::writeDiscImage(discsFolder(), QStringLiteral("disc"), {{440, 0.2}, {0, 0.1, true}, {660, 0.2}})
             .isEmpty())

@@ -40,8 +40,6 @@ struct MidiNote {
 bool writeMidiFile(const QString& path, const std::vector<MidiNote>& notes, int program = 73);
 // The frequency of a MIDI key.
 double keyHz(int key);
-// A SoundFont 2 of a few kilobytes, quick to load: General MIDI program 0 only, a looped sine at each key's pitch.
-bool writeSoundFont(const QString& path);
 
 struct DiscTrack {
     double hz;            // the tone of an audio track
