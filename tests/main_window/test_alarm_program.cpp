@@ -5,6 +5,7 @@
 #include "core/TextRules.h"
 #include "platform/cd_drives.h"
 #include "tests/support/RealDawnbell.h"
+#include "tests/support/TestHome.h"
 #include "tests/support/audio_fixtures.h"
 
 #include <QApplication>
@@ -60,6 +61,7 @@ class TestAlarmProgram : public QObject {
 private slots:
     void initTestCase()
     {
+        SKIP_OUTSIDE_TEST_HOME();
         qunsetenv("SDL_DISKAUDIODELAY");  // recorded at the pace of a real sound card: the tone never ends by itself
         // No desktop program takes a file the engine refuses: the desktop's applications are out of sight.
         QVERIFY(QDir().mkpath(Home() + u"/no-applications"_s));

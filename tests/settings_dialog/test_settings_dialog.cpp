@@ -7,6 +7,7 @@
 #include "editors/frmPreset.h"
 #include "settings_dialog/frmOptions.h"
 #include "tests/fakes/World.h"
+#include "tests/support/TestHome.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -513,8 +514,7 @@ private slots:
     // The autostart entry is written and removed by OK; a folder that cannot be made is reported.
     void startAtLogin()
     {
-        if (!qEnvironmentVariableIsSet("DAWNBELL_TEST_BINARY_DIR"))
-            QSKIP("This test replaces the autostart folder: run it through ctest, which gives it a home of its own.");
+        SKIP_OUTSIDE_TEST_HOME();
         QFile::remove(AutostartEntryPath());
         World w;
         Start(w);

@@ -6,6 +6,7 @@
 #include "editors/frmPlaylist.h"
 #include "settings_dialog/frmOptions.h"
 #include "tests/support/RealDawnbell.h"
+#include "tests/support/TestHome.h"
 #include "tests/support/audio_fixtures.h"
 
 #include <QApplication>
@@ -70,6 +71,7 @@ class TestSettingsProgram : public QObject {
 private slots:
     void initTestCase()
     {
+        SKIP_OUTSIDE_TEST_HOME();
         qunsetenv("SDL_DISKAUDIODELAY");  // recorded at the pace of a real sound card
         QVERIFY(audiofix::writeToneWav(Home() + QStringLiteral("/rooster.wav"), Hz, 40.0));
     }

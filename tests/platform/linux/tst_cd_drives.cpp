@@ -4,6 +4,7 @@
 #include "platform/cd_drives.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/media/MediaEngine.h"
+#include "tests/support/TestHome.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,6 +76,8 @@ private:
     }
 
 private slots:
+    void initTestCase() { SKIP_OUTSIDE_TEST_HOME(); }
+
     void init()
     {
         QVERIFY(discs().removeRecursively());

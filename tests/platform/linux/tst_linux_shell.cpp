@@ -4,6 +4,7 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/xdg.h"
 #include "platform/media/MediaEngine.h"
+#include "tests/support/TestHome.h"
 #include "tests/support/files.h"
 
 #include <QDir>
@@ -50,6 +51,7 @@ private:
 private slots:
     void initTestCase()
     {
+        SKIP_OUTSIDE_TEST_HOME();
         QVERIFY(root_.isValid());
         bin_ = root_.filePath(u"bin"_s);
         docs_ = root_.filePath(u"docs"_s);
