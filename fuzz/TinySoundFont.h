@@ -3,8 +3,9 @@
 // each key's pitch. The MCI fuzz target plays its sequences with it, so that every input does not wait for the
 // system's General MIDI font to load.
 
+#include "tests/support/files.h"
+
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 
 #include <cmath>
@@ -51,7 +52,5 @@ inline bool writeTinySoundFont(const QString& path)
     const QByteArray body = list("INFO", chunk("ifil", words({2, 1})) + chunk("isng", QByteArray("EMU8000\0", 8)) +
                                              chunk("INAM", QByteArray("sine\0\0", 6))) +
                             list("sdta", chunk("smpl", samples)) + list("pdta", pdta);
-    QFile file(path);
-    const QByteArray bytes = chunk("RIFF", "sfbk" + body);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return writeFile(path, chunk("RIFF", "sfbk" + body));
 }

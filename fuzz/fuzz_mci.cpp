@@ -13,19 +13,18 @@
 #include "platform/media/MediaEngine.h"
 #include "tests/support/CaptureOutput.h"
 #include "tests/support/audio_fixtures.h"
+#include "tests/support/files.h"
 
-#include <QFile>
 
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzzHome();
-    QFile notes(QStringLiteral("notes.wav"));
     if (!audiofix::writeToneWav(QStringLiteral("a.wav"), 440, 0.1) ||
         !audiofix::writeMidiFile(QStringLiteral("b.mid"), {{69, 0.0, 0.1}}, 0) ||
         !writeTinySoundFont(QStringLiteral("tiny.sf2")) ||
-        !notes.open(QIODevice::WriteOnly) || notes.write("not a sound\n") < 0 ||
+        !writeFile(QStringLiteral("notes.wav"), "not a sound\n") ||
         audiofix::writeDiscImage(discsFolder(), QStringLiteral("disc"), {{440, 0.2}, {0, 0.1, true}, {660, 0.2}})
             .isEmpty())
         std::abort();

@@ -11,6 +11,7 @@
 #include "platform/ini_file.h"
 #include "platform/linux/LinuxSettings.h"
 #include "tests/fakes/FakePlatform.h"
+#include "tests/support/files.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -39,18 +40,6 @@ private:
     LinuxSettings settings_;
 };
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool write(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 // Starts Dawnbell on the settings in `file`, saves, and returns what the file then holds.
 QByteArray startAndSave(const QString& file)
 {
@@ -61,7 +50,7 @@ QByteArray startAndSave(const QString& file)
     module.SaveSettings();
     if (!platform.boxes.empty() && platform.boxes.back().text.startsWith(QLatin1String("Dawnbell was unable to save")))
         std::abort();
-    return contents(file);
+    return readFile(file);
 }
 
 }  // namespace
@@ -85,11 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QTemporaryDir dir(fuzzHome() + QStringLiteral("/settings-XXXXXX"));
     const QString file = dir.filePath(QStringLiteral("Dawnbell.conf"));
     const QString again = dir.filePath(QStringLiteral("again.conf"));
-    if (!dir.isValid() || !write(file, QByteArray(reinterpret_cast<const char*>(data), qsizetype(size))))
+    if (!dir.isValid() || !writeFile(file, QByteArray(reinterpret_cast<const char*>(data), qsizetype(size))))
         std::abort();
 
     const IniSections read = readIniTexts(QSettings(file, QSettings::IniFormat));
-    if (!write(again, formatIni(read)) || readIniTexts(QSettings(again, QSettings::IniFormat)) != read)
+    if (!writeFile(again, formatIni(read)) || readIniTexts(QSettings(again, QSettings::IniFormat)) != read)
         std::abort();
 
     const QByteArray saved = startAndSave(file);

@@ -8,6 +8,7 @@
 #include "settings_dialog/frmOptions.h"
 #include "tests/fakes/World.h"
 #include "tests/support/TestHome.h"
+#include "tests/support/files.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -524,9 +525,7 @@ private slots:
             d.chkStartAtLogin->click();
             d.cmdOK->click();
             QCOMPARE(AutostartEnabled(), wanted);
-            QFile entry(AutostartEntryPath());
-            const QString exec = "\nExec=\"/opt/dawnbell/bin/dawnbell\"\n";
-            QCOMPARE(entry.open(QIODevice::ReadOnly) && entry.readAll().contains(exec.toUtf8()), wanted);
+            QCOMPARE(readFile(AutostartEntryPath()).contains("\nExec=\"/opt/dawnbell/bin/dawnbell\"\n"), wanted);
         }
         const QString folder = QFileInfo(AutostartEntryPath()).absolutePath();
         QDir(folder).removeRecursively();
